@@ -1,5 +1,8 @@
 #include "bmi.h"
 
+#include "calculate_flow.h"
+#include "windows.h"
+
 #include "numbers.h"
 
 namespace 方法_身体质量指数 {
@@ -23,6 +26,16 @@ Report BuildReport(double height, double weight) {
         CrLf + QStringLiteral("儿童、发育中的青少年、孕妇、乳母、老人及身型健硕的运动员除外。") +
         CrLf + ClassTable;
     return {text, {HeadlineSpan(text, Label, value), ValueSpan(text, value)}};
+}
+
+bool CheckInput(Form_身体质量指数& form) {
+    return CheckFieldsOf(form, Fields);
+}
+
+void Calculate(Form_身体质量指数& form) {
+    if (!CheckInput(form))
+        return;
+    ShowReport(form, BuildReport(FieldValue(form, 0), FieldValue(form, 1)));
 }
 
 } // namespace 方法_身体质量指数

@@ -6,6 +6,8 @@
 
 #include <array>
 
+class Form_身体质量指数;
+
 namespace 方法_身体质量指数 {
 
 inline constexpr std::array<FieldRule, 2> Fields{{
@@ -20,5 +22,9 @@ extern const QString Label;
 extern const QString ClassTable;
 
 Report BuildReport(double height, double weight);
+
+// The window's Calculate button: check the fields, then write the report.
+bool CheckInput(Form_身体质量指数& form);
+void Calculate(Form_身体质量指数& form);
 
 } // namespace 方法_身体质量指数

@@ -1,5 +1,8 @@
 #include "bmr.h"
 
+#include "calculate_flow.h"
+#include "windows.h"
+
 #include "numbers.h"
 
 namespace 方法_基础代谢计算 {
@@ -34,6 +37,17 @@ Report BuildReport(Sex sex, double age, double height, double weight) {
     const QString text = label + value + unit + CrLf + Explanation;
     const Emphasis headline = HeadlineSpan(text, label, unit);
     return {text, {headline, ValueSpan(text, value, headline.start)}};
+}
+
+bool CheckInput(Form_基础代谢计算& form) {
+    return CheckFieldsOf(form, Fields);
+}
+
+void Calculate(Form_基础代谢计算& form) {
+    if (!CheckInput(form))
+        return;
+    ShowReport(form, BuildReport(SelectedSex(form), FieldValue(form, 0), FieldValue(form, 1),
+                                 FieldValue(form, 2)));
 }
 
 } // namespace 方法_基础代谢计算

@@ -6,6 +6,8 @@
 
 #include <array>
 
+class Form_基础代谢计算;
+
 namespace 方法_基础代谢计算 {
 
 inline constexpr std::array<FieldRule, 3> Fields{{
@@ -20,5 +22,9 @@ int Bmr(Sex sex, double age, double height, double weight);
 extern const QString Explanation;
 
 Report BuildReport(Sex sex, double age, double height, double weight);
+
+// The window's Calculate button: check the fields, then write the report.
+bool CheckInput(Form_基础代谢计算& form);
+void Calculate(Form_基础代谢计算& form);
 
 } // namespace 方法_基础代谢计算

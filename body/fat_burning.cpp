@@ -1,5 +1,8 @@
 #include "fat_burning.h"
 
+#include "calculate_flow.h"
+#include "windows.h"
+
 #include "numbers.h"
 
 namespace 方法_燃脂运动计算 {
@@ -37,6 +40,16 @@ Report BuildReport(double age) {
     const HeartRateZone zone = Zone(age);
     const QString text = ReportText(zone);
     return {text, Emphases(text, zone)};
+}
+
+bool CheckInput(Form_燃脂运动计算& form) {
+    return CheckFieldsOf(form, Fields);
+}
+
+void Calculate(Form_燃脂运动计算& form) {
+    if (!CheckInput(form))
+        return;
+    ShowReport(form, BuildReport(FieldValue(form, 0)));
 }
 
 } // namespace 方法_燃脂运动计算

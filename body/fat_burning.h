@@ -6,6 +6,8 @@
 
 #include <array>
 
+class Form_燃脂运动计算;
+
 namespace 方法_燃脂运动计算 {
 
 inline constexpr std::array<FieldRule, 1> Fields{{
@@ -26,5 +28,9 @@ QString ReportText(const HeartRateZone& zone);
 QList<Emphasis> Emphases(const QString& text, const HeartRateZone& zone);
 
 Report BuildReport(double age);
+
+// The window's Calculate button: check the fields, then write the report.
+bool CheckInput(Form_燃脂运动计算& form);
+void Calculate(Form_燃脂运动计算& form);
 
 } // namespace 方法_燃脂运动计算

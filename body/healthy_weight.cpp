@@ -1,5 +1,8 @@
 #include "healthy_weight.h"
 
+#include "calculate_flow.h"
+#include "windows.h"
+
 #include "numbers.h"
 
 namespace 方法_健康体重范围 {
@@ -28,6 +31,16 @@ Report BuildReport(double height) {
     const WeightRange range = HealthyRange(height);
     const QString text = ReportText(range);
     return {text, Emphases(text, range)};
+}
+
+bool CheckInput(Form_健康体重范围& form) {
+    return CheckFieldsOf(form, Fields);
+}
+
+void Calculate(Form_健康体重范围& form) {
+    if (!CheckInput(form))
+        return;
+    ShowReport(form, BuildReport(FieldValue(form, 0)));
 }
 
 } // namespace 方法_健康体重范围

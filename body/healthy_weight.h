@@ -6,6 +6,8 @@
 
 #include <array>
 
+class Form_健康体重范围;
+
 namespace 方法_健康体重范围 {
 
 inline constexpr std::array<FieldRule, 1> Fields{{
@@ -26,5 +28,9 @@ QString ReportText(const WeightRange& range);
 QList<Emphasis> Emphases(const QString& text, const WeightRange& range);
 
 Report BuildReport(double height);
+
+// The window's Calculate button: check the fields, then write the report.
+bool CheckInput(Form_健康体重范围& form);
+void Calculate(Form_健康体重范围& form);
 
 } // namespace 方法_健康体重范围

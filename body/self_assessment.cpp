@@ -1,5 +1,8 @@
 #include "self_assessment.h"
 
+#include "calculate_flow.h"
+#include "windows.h"
+
 #include "bmi.h"
 #include "bmr.h"
 #include "fat_burning.h"
@@ -45,6 +48,17 @@ Report BuildReport(Sex sex, double age, double height, double weight) {
     emphases += {bmrHeadline, ValueSpan(text, bmr, bmrHeadline.start)};
     emphases += 方法_燃脂运动计算::Emphases(text, zone);
     return {text, emphases};
+}
+
+bool CheckInput(Form_一分钟彻底了解自己& form) {
+    return CheckFieldsOf(form, Fields);
+}
+
+void Calculate(Form_一分钟彻底了解自己& form) {
+    if (!CheckInput(form))
+        return;
+    ShowReport(form, BuildReport(SelectedSex(form), FieldValue(form, 0), FieldValue(form, 1),
+                                 FieldValue(form, 2)));
 }
 
 } // namespace 方法_一分钟彻底了解自己

@@ -7,6 +7,8 @@
 
 #include <array>
 
+class Form_一分钟彻底了解自己;
+
 namespace 方法_一分钟彻底了解自己 {
 
 inline constexpr std::array<FieldRule, 3> Fields{{
@@ -16,5 +18,9 @@ inline constexpr std::array<FieldRule, 3> Fields{{
 }};
 
 Report BuildReport(Sex sex, double age, double height, double weight);
+
+// The window's Calculate button: check the fields, then write the report.
+bool CheckInput(Form_一分钟彻底了解自己& form);
+void Calculate(Form_一分钟彻底了解自己& form);
 
 } // namespace 方法_一分钟彻底了解自己

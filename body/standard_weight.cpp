@@ -1,5 +1,8 @@
 #include "standard_weight.h"
 
+#include "calculate_flow.h"
+#include "windows.h"
+
 #include "numbers.h"
 #include "standard_weight_tables.h"
 
@@ -33,6 +36,16 @@ Report BuildReport(Sex sex, double age, double height) {
     const QString weight = QString::number(StandardWeight(sex, age, height));
     const QString text = label + weight + QStringLiteral(" 公斤。(1公斤=2斤)");
     return {text, {HeadlineSpan(text, label, QStringLiteral(" 公斤。")), ValueSpan(text, weight)}};
+}
+
+bool CheckInput(Form_标准体重计算& form) {
+    return CheckFieldsOf(form, Fields(SelectedSex(form)));
+}
+
+void Calculate(Form_标准体重计算& form) {
+    if (!CheckInput(form))
+        return;
+    ShowReport(form, BuildReport(SelectedSex(form), FieldValue(form, 0), FieldValue(form, 1)));
 }
 
 } // namespace 方法_标准体重计算

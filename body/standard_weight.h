@@ -6,6 +6,8 @@
 
 #include <array>
 
+class Form_标准体重计算;
+
 namespace 方法_标准体重计算 {
 
 // Women's heights stop at 176 cm: the tables' taller columns are never used for them.
@@ -20,5 +22,9 @@ int Column(double height);
 int StandardWeight(Sex sex, double age, double height);
 
 Report BuildReport(Sex sex, double age, double height);
+
+// The window's Calculate button: check the fields, then write the report.
+bool CheckInput(Form_标准体重计算& form);
+void Calculate(Form_标准体重计算& form);
 
 } // namespace 方法_标准体重计算

@@ -1,0 +1,131 @@
+#include "form_main.h"
+
+#include "appearance.h"
+#include "custom_methods.h"
+#include "main_methods.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+
+namespace {
+
+struct Entry {
+    QPoint panel; // inside Picture_底部背景
+    QString title;
+    QString titleColor;
+    QString tip;
+};
+
+const QString Green = QStringLiteral("#339900");
+const QString Grey = QStringLiteral("#505050");
+
+// The index, not the place on screen, decides which tool an entry opens.
+const Entry Entries[] = {
+    {{498, 64},
+     QStringLiteral("1分钟了解自己"),
+     Green,
+     QStringLiteral("1分钟了解自己的标准体重，BMI和基础代谢率。")},
+    {{14, 202},
+     QStringLiteral("卡路里计算器"),
+     Green,
+     QStringLiteral("综合饮食和运动热量计算，简便易用，轻松瘦身。")},
+    {{566, 326},
+     QStringLiteral("身体质量指数(BMI)"),
+     Grey,
+     QStringLiteral("BMI指数，也叫身体质量指数，衡量是否肥胖重要指标。")},
+    {{290, 202},
+     QStringLiteral("标准体重计算"),
+     Grey,
+     QStringLiteral("使用标准体重计算器，轻松算出您的标准体重。")},
+    {{566, 202},
+     QStringLiteral("基础代谢计算"),
+     Grey,
+     QStringLiteral("基础代谢率对减肥有非常大的影响，先算算自己的基础代谢率吧。")},
+    {{14, 326},
+     QStringLiteral("健康体重范围"),
+     Grey,
+     QStringLiteral("健康的体重有助于你保持健康状态，这里可计算健康体重范围。")},
+    {{290, 326},
+     QStringLiteral("燃脂运动计算"),
+     Grey,
+     QStringLiteral("燃脂运动就是燃烧脂肪的运动，怎样才算燃脂运动呢？")},
+};
+
+} // namespace
+
+Form_Main::Form_Main() {
+    setObjectName(QStringLiteral("Form_Main"));
+    setWindowTitle(QStringLiteral("Korvella"));
+    setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
+    setFixedSize(854, 560);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    QLabel* background = PictureLabel(this, QStringLiteral("Picture_底部背景"),
+                                      QStringLiteral("main_background.svg"), {0, 96, 854, 463});
+    CreateEntries(background);
+}
+
+void Form_Main::CreateEntries(QWidget* background) {
+    for (int i = 0; i < static_cast<int>(std::size(Entries)); ++i) {
+        const Entry& entry = Entries[i];
+        auto* panel = new QWidget(background);
+        panel->setObjectName(QStringLiteral("Picture_Back(%1)").arg(i));
+        panel->setGeometry(QRect(entry.panel, QSize(274, 112)));
+        panel->setAutoFillBackground(true);
+        QPalette white = panel->palette();
+        white.setColor(QPalette::Window, Qt::white);
+        panel->setPalette(white);
+
+        QLabel* logo = PictureLabel(panel, QStringLiteral("Image_Logo(%1)").arg(i),
+                                    QStringLiteral("logo_%1.svg").arg(i), {20, 14, 84, 84});
+        logo->setAccessibleName(entry.title);
+
+        const int textLeft = i == 1 ? 118 : 116;
+        auto* title = new QLabel(entry.title, panel);
+        title->setObjectName(QStringLiteral("Label_Title(%1)").arg(i));
+        title->setGeometry(textLeft, 24, 150, 16);
+        title->setFont(SongFont(12, true));
+        title->setStyleSheet(QStringLiteral("color: %1;").arg(entry.titleColor));
+
+        auto* tip = new QLabel(panel);
+        tip->setObjectName(QStringLiteral("Label_Tips(%1)").arg(i));
+        tip->setGeometry(textLeft, 48, 144, 45);
+        SetLines(tip, entry.tip, 80);
+        tip->setStyleSheet(QStringLiteral("color: #808080;"));
+
+        for (QLabel* opener : {logo, title}) {
+            opener->setCursor(Qt::PointingHandCursor);
+            opener->installEventFilter(this);
+        }
+        m_logos.append(logo);
+        m_titles.append(title);
+    }
+}
+
+bool Form_Main::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int i = 0; i < m_logos.size(); ++i) {
+            if (watched == m_logos[i] || watched == m_titles[i]) {
+                方法_Form_Main::OpenTool(*this, static_cast<qint16>(i));
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form_Main::showEvent(QShowEvent* event) {
+    if (!m_loaded) {
+        m_loaded = true;
+        Load();
+    }
+    QWidget::showEvent(event);
+}
+
+void Form_Main::Load() {
+    自定义方法::InitData();
+}

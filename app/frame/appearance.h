@@ -1,0 +1,25 @@
+#pragma once
+// The look shared by all windows: the program's own SVG pictures, rendered sharp at the screen's
+// scale, and its fonts.
+
+#include <QPixmap>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+QPixmap Picture(const QString& name, QSize size);
+
+// A label at the given place that shows a picture; panels use it as their background.
+QLabel* PictureLabel(QWidget* parent, const QString& objectName, const QString& picture,
+                     const QRect& geometry);
+
+// Shows plain text with its line breaks (CR LF or a lone CR) at a reduced line height: CJK fonts
+// on Linux space lines wider than the Song type the tips were laid out for.
+void SetLines(QLabel* label, const QString& text, int lineHeightPercent);
+
+// The "宋体" family with fallbacks for machines without it.
+QFont SongFont(qreal pointSize, bool bold = false);
+// The result box's font: Song type whose Latin letters and blanks are exactly half as wide as a
+// Chinese character, so the blank runs of the reports line their columns up.
+QFont ResultFont();
