@@ -1,13 +1,18 @@
 #include "form_main.h"
 
+#include "ad_panel.h"
 #include "appearance.h"
 #include "custom_methods.h"
 #include "main_methods.h"
+#include "update_call.h"
+#include "vendor.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -20,6 +25,8 @@ struct Entry {
 
 const QString Green = QStringLiteral("#339900");
 const QString Grey = QStringLiteral("#505050");
+
+const QRect AdGeometry(-2, 0, 857, 95); // overhangs the left edge by two pixels
 
 // The index, not the place on screen, decides which tool an entry opens.
 const Entry Entries[] = {
@@ -55,7 +62,13 @@ const Entry Entries[] = {
 
 } // namespace
 
-Form_Main::Form_Main() {
+Form_Main::Form_Main() : m_timerUpdate(new QTimer(this)) {
+    m_timerUpdate->setObjectName(QStringLiteral("Timer_Update"));
+    m_timerUpdate->setInterval(5000);
+    m_timerUpdate->setSingleShot(true); // the check runs once in the program's life
+    connect(m_timerUpdate, &QTimer::timeout, this, &Form_Main::UpdateCheck);
+    m_timerUpdate->start();
+
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(QStringLiteral("Korvella"));
     setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
@@ -128,4 +141,27 @@ void Form_Main::showEvent(QShowEvent* event) {
 
 void Form_Main::Load() {
     自定义方法::InitData();
+    // Navigation waits for the first frame (paintEvent), so the window does not wait for the
+    // browser engine to start.
+    m_adPending = true;
+}
+
+void Form_Main::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (m_adPending) {
+        m_adPending = false;
+        // Queued: runs once this frame has been flushed to the screen.
+        QTimer::singleShot(0, this, &Form_Main::NavigateAd);
+    }
+}
+
+void Form_Main::NavigateAd() {
+    m_ad = CreateAdPanel(this, AdGeometry, QUrl(AdvertisementAddress()));
+}
+
+void Form_Main::UpdateCheck() {
+    // Hidden behind a tool window or not, the main window has its native window by now.
+    const auto handle = static_cast<std::int32_t>(winId());
+    const QByteArray address = UpdateNoticeAddress().toLocal8Bit(); // released on return
+    CallDoUpdate(UpdateLibraryCandidates(), handle, address.constData());
 }

@@ -1,0 +1,5 @@
+#include "vendor.h"
+
+QString VendorHost() {
+    return QStringLiteral(KORVELLA_VENDOR_HOST);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// A small HTTP/1.0 server on 127.0.0.1 for the tests: fixed answers per path, and a log of what
+// was asked and when.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <functional>
+
+class QTcpServer;
+class QTcpSocket;
+
+class HttpServer : public QObject {
+  public:
+    struct Answer {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "text/plain";
+        qint64 floodBytes = 0; // instead of body: this many bytes of 'x', without Content-Length
+        bool silent = false;   // accept, read, never answer
+    };
+    struct Request {
+        QByteArray path;
+        qint64 ms; // since the server started or Restart()
+    };
+
+    HttpServer();
+    ~HttpServer() override;
+
+    quint16 Port() const;
+    QByteArray Host() const; // "127.0.0.1:port"
+    void SetAnswer(const QByteArray& path, const Answer& answer);
+    void Restart(); // clears the log and the clock
+    // Called as each request arrives, before it is answered.
+    void SetObserver(std::function<void(const QByteArray& path)> observer) {
+        m_observer = std::move(observer);
+    }
+
+    QList<Request> Requests() const { return m_requests; }
+    int Count(const QByteArray& path) const;
+    // Bytes of a flood sent before the client hung up, or -1 while none has ended.
+    qint64 FloodSentWhenClosed() const { return m_floodSentWhenClosed; }
+    int Disconnects() const { return m_disconnects; }
+
+  private:
+    void Accept();
+    void Read(QTcpSocket* socket);
+    void Flood(QTcpSocket* socket);
+
+    QTcpServer* m_server;
+    std::function<void(const QByteArray& path)> m_observer;
+    QElapsedTimer m_clock;
+    QHash<QByteArray, Answer> m_answers;
+    QList<Request> m_requests;
+    QHash<QTcpSocket*, qint64> m_floodLeft;
+    qint64 m_floodSentWhenClosed = -1;
+    int m_disconnects = 0;
+};

@@ -1,0 +1,151 @@
+// The update library as the program uses it: DoUpdate returns at once, fetches the notice from
+// a local server, and shows a non-modal notice only for a newer version.
+
+#include "http_server.h"
+#include "update.h"
+#include "update_check.h"
+
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QByteArray NoticePath = "/SiteBack/updateTxt/36.txt";
+
+QMessageBox* ShownNotice() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("UpdateNotice") && widget->isVisible())
+            return static_cast<QMessageBox*>(widget);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestUpdateCheck : public QObject {
+    Q_OBJECT
+
+  public Q_SLOTS:
+    void openUrl(const QUrl& url) { m_opened.append(url); }
+
+  private Q_SLOTS:
+    void initTestCase();
+    void check_data();
+    void check();
+    void newerOffersDownloadPage();
+    void silentServerIsGivenUp();
+    void cleanup();
+
+  private:
+    void Run(const HttpServer::Answer& answer);
+
+    HttpServer m_server;
+    QWidget m_main;
+    QList<QUrl> m_opened;
+};
+
+void TestUpdateCheck::initTestCase() {
+    m_main.setWindowTitle(QStringLiteral("Korvella"));
+    m_main.resize(300, 200);
+    m_main.show();
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+}
+
+// Calls DoUpdate and waits until the server has answered and the client has hung up.
+void TestUpdateCheck::Run(const HttpServer::Answer& answer) {
+    m_server.Restart();
+    m_server.SetAnswer(NoticePath, answer);
+    const QByteArray address = "http://" + m_server.Host() + NoticePath;
+    QElapsedTimer call;
+    call.start();
+    DoUpdate(static_cast<std::int32_t>(m_main.winId()), address.constData());
+    QVERIFY2(call.elapsed() < 500, "DoUpdate must not wait for the network");
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.Disconnects(), 1, 5000);
+    QTest::qWait(100); // the reply's last events
+    QCOMPARE(m_server.Count(NoticePath), 1);
+}
+
+void TestUpdateCheck::check_data() {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<qint64>("flood");
+    QTest::addColumn<bool>("shown");
+    const QByteArray page = "\nhttp://127.0.0.1/download\n";
+    QTest::newRow("newer") << 200 << "999.0" + page << qint64(0) << true;
+    QTest::newRow("newer, CR LF") << 200 << QByteArray("1.0.1\r\nhttp://h.example/d\r\n")
+                                  << qint64(0) << true;
+    QTest::newRow("equal") << 200 << QByteArray(KORVELLA_VERSION) + page << qint64(0) << false;
+    QTest::newRow("equal, shorter") << 200 << QByteArray("1.0") + page << qint64(0) << false;
+    QTest::newRow("older") << 200 << "0.9.9" + page << qint64(0) << false;
+    QTest::newRow("newer, but an error status") << 404 << "999.0" + page << qint64(0) << false;
+    QTest::newRow("version line only") << 200 << QByteArray("999.0\n") << qint64(0) << false;
+    QTest::newRow("empty") << 200 << QByteArray() << qint64(0) << false;
+    QTest::newRow("binary") << 200 << QByteArray::fromHex("7f454c4602010100000000000000")
+                            << qint64(0) << false;
+    QTest::newRow("newer, then NUL")
+        << 200 << "999.0" + page + QByteArray(1, '\0') << qint64(0) << false;
+    QTest::newRow("flood of 64 MB") << 200 << QByteArray() << qint64(64) * 1024 * 1024 << false;
+}
+
+void TestUpdateCheck::check() {
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(qint64, flood);
+    QFETCH(bool, shown);
+    Run({status, body, "text/plain", flood, false});
+    if (QTest::currentTestFailed())
+        return;
+    QMessageBox* notice = ShownNotice();
+    QCOMPARE(notice != nullptr, shown);
+    if (flood > 0) // the client hung up long before the end
+        QVERIFY(m_server.FloodSentWhenClosed() < flood / 2);
+    if (!notice)
+        return;
+    QCOMPARE(notice->parentWidget(), &m_main);
+    QCOMPARE(notice->windowModality(), Qt::NonModal);
+    QVERIFY(notice->text().contains(QStringLiteral("新版本")));
+    QVERIFY(notice->text().contains(QStringLiteral(KORVELLA_VERSION)));
+}
+
+void TestUpdateCheck::newerOffersDownloadPage() {
+    Run({200, "2.5.1\nhttp://127.0.0.1/korvella-2.5.1\n", "text/plain", 0, false});
+    QMessageBox* notice = ShownNotice();
+    QVERIFY(notice);
+    QVERIFY(notice->text().contains(QStringLiteral("2.5.1")));
+    QVERIFY(m_opened.isEmpty());
+    QPushButton* open = nullptr;
+    for (QAbstractButton* button : notice->buttons()) {
+        if (button->text() == QStringLiteral("打开下载页面"))
+            open = static_cast<QPushButton*>(button);
+    }
+    QVERIFY(open);
+    open->click();
+    QCOMPARE(m_opened, QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.1/korvella-2.5.1"))});
+    QTRY_VERIFY(!ShownNotice());
+}
+
+void TestUpdateCheck::silentServerIsGivenUp() {
+    m_server.Restart();
+    m_server.SetAnswer(NoticePath, {200, {}, "text/plain", 0, true});
+    const QByteArray address = "http://" + m_server.Host() + NoticePath;
+    DoUpdate(static_cast<std::int32_t>(m_main.winId()), address.constData());
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.Count(NoticePath), 1, 5000);
+    QTest::qWait(UpdateCheck::TimeoutMs - 1000);
+    QCOMPARE(m_server.Disconnects(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.Disconnects(), 1, 3000);
+    QVERIFY(!ShownNotice());
+}
+
+void TestUpdateCheck::cleanup() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("UpdateNotice"))
+            widget->close();
+    }
+    m_opened.clear();
+}
+
+QTEST_MAIN(TestUpdateCheck)
+#include "test_update_check.moc"
