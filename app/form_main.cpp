@@ -65,7 +65,8 @@ const Entry Entries[] = {
 Form_Main::Form_Main() : m_timerUpdate(new QTimer(this)) {
     m_timerUpdate->setObjectName(QStringLiteral("Timer_Update"));
     m_timerUpdate->setInterval(5000);
-    m_timerUpdate->setSingleShot(true); // the check runs once in the program's life
+    m_timerUpdate->setSingleShot(true);            // the check runs once in the program's life
+    m_timerUpdate->setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5 % early
     connect(m_timerUpdate, &QTimer::timeout, this, &Form_Main::UpdateCheck);
     m_timerUpdate->start();
 

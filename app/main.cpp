@@ -1,6 +1,8 @@
-// Start-up: the application font, then the main window. Its first show runs the Load step,
-// which builds the standard-weight tables and reads the food database before anything is drawn.
-// Tool windows come back to it through the frame's callback when they close.
+// Start-up: the application font, then the main window, whose update timer starts counting its
+// five seconds. Its first show runs the Load step, which builds the standard-weight tables and
+// reads the food database before anything is drawn; once the first frame is on screen the
+// advertisement panel loads its browser module and page. Tool windows come back to the main
+// window through the frame's callback when they close.
 
 #include "appearance.h"
 #include "form_main.h"
@@ -9,6 +11,10 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // The program draws without OpenGL, the advertisement's browser included; without Qt's GLX
+    // integration the browser engine does not load the OpenGL driver (some 30 MB per process).
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
     QApplication::setFont(SongFont(9));
 

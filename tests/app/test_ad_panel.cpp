@@ -58,7 +58,8 @@ class TestAdPanel : public QObject {
 
 void TestAdPanel::initTestCase() {
 #ifdef KORVELLA_SANITIZE
-    QSKIP("Qt WebEngine's Chromium does not run inside an AddressSanitizer process");
+    QSKIP("Qt WebEngine itself fails AddressSanitizer: a new-delete-type-mismatch in its "
+          "WebContentsAdapter teardown and leaks in libQt6WebEngineCore at exit");
 #endif
     m_server.SetAnswer(AdPath, {200,
                                 "<html><head><title>Korvella AD</title></head>"

@@ -83,3 +83,19 @@ void XWatch::Close(std::uint32_t window) {
                    reinterpret_cast<const char*>(&message));
     xcb_flush(m_connection);
 }
+
+long XWatch::Pixel(std::uint32_t window, int x, int y) {
+    xcb_get_image_reply_t* image = xcb_get_image_reply(
+        m_connection,
+        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), 1, 1, 0xffffffff),
+        nullptr);
+    if (!image || xcb_get_image_data_length(image) < 4) {
+        std::free(image);
+        return -1;
+    }
+    std::uint32_t pixel = 0;
+    std::memcpy(&pixel, xcb_get_image_data(image), 4);
+    std::free(image);
+    return static_cast<long>(pixel & 0xffffff);
+}

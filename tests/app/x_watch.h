@@ -19,6 +19,8 @@ class XWatch {
     QList<std::uint32_t> Maps();
     int ViewableWindows();
     void Close(std::uint32_t window);
+    // The colour at (x, y) in the window, as 0xRRGGBB, or -1.
+    long Pixel(std::uint32_t window, int x, int y);
     void Reset();
 
   private:
