@@ -1,8 +1,8 @@
 #pragma once
-// Writes a Jet 4 (.mdb) database holding one table, in the least form that libmdb, the mdbtools
-// command-line tools and Access-compatible readers accept: a header page, the MSysObjects catalog
-// with one row, the table definition, its usage maps and its data pages. No indexes, no memo or
-// long values: every value lives in its row.
+// Writes a Jet 4 (.mdb) database holding one table, in the least form that libmdb and the
+// mdbtools command-line tools read: a header page, the MSysObjects catalog with one row, the
+// table definition, its usage maps and its data pages. No indexes, no memo or long values:
+// every value lives in its row.
 
 #include <QByteArray>
 #include <QString>
