@@ -218,4 +218,4 @@ void FoodDamageTest::damagedDatabasesNeverCrashOrHang() {
 }
 
 QTEST_GUILESS_MAIN(FoodDamageTest)
-#include "food_damage_test.moc"
+#include "test_food_damage.moc"

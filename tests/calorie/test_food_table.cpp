@@ -344,4 +344,4 @@ void FoodTableTest::childIsolatesLibmdbFaults() {
 }
 
 QTEST_GUILESS_MAIN(FoodTableTest)
-#include "food_table_test.moc"
+#include "test_food_table.moc"

@@ -109,4 +109,4 @@ void FoodsCsvTest::energiesFollowTheReference() {
 }
 
 QTEST_GUILESS_MAIN(FoodsCsvTest)
-#include "foods_csv_test.moc"
+#include "test_foods_csv.moc"

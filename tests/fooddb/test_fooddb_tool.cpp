@@ -217,4 +217,4 @@ void FooddbToolTest::badInputKeepsThePreviousDatabase() {
 }
 
 QTEST_GUILESS_MAIN(FooddbToolTest)
-#include "fooddb_tool_test.moc"
+#include "test_fooddb_tool.moc"

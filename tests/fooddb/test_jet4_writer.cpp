@@ -310,4 +310,4 @@ void Jet4WriterTest::writeReplacesOnlyWhenComplete() {
 }
 
 QTEST_GUILESS_MAIN(Jet4WriterTest)
-#include "jet4_writer_test.moc"
+#include "test_jet4_writer.moc"

@@ -1,0 +1,86 @@
+#include "calorie.h"
+
+#include "calorie_window.h"
+#include "food_table.h"
+
+#include <QTreeWidget>
+
+namespace 方法_卡路里计算器 {
+
+const QStringList Meals{QStringLiteral("早餐"), QStringLiteral("上午加餐"),
+                        QStringLiteral("午餐"), QStringLiteral("下午加餐"),
+                        QStringLiteral("晚餐"), QStringLiteral("晚上加餐")};
+
+namespace {
+
+QTreeWidgetItem* Selected(QTreeWidget* tree) {
+    const QList<QTreeWidgetItem*> items = tree->selectedItems();
+    return items.isEmpty() ? nullptr : items.first();
+}
+
+QTreeWidgetItem* MealNode(QTreeWidget* tree, const QString& meal) {
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        if (tree->topLevelItem(i)->text(0) == meal)
+            return tree->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+bool IsEmpty(const FoodRecord& food) {
+    return food.FoodName.isEmpty() && food.FoodOtherName.isEmpty() && food.FoodHot.isEmpty() &&
+           food.FoodQuantity.isEmpty();
+}
+
+} // namespace
+
+void InitMealTree(Form_卡路里计算器& form) {
+    for (const QString& meal : Meals)
+        form.TreeView_食物列表()->addTopLevelItem(new QTreeWidgetItem({meal}));
+}
+
+void FillFoodList(Form_卡路里计算器& form) {
+    QTreeWidget* list = form.ListView_食物列表();
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(FoodSlots::Last);
+    for (int i = FoodSlots::First; i <= FoodSlots::Last; ++i) {
+        const FoodRecord& food = form.Foods().Slot(i);
+        auto* row = new QTreeWidgetItem({food.FoodName, food.FoodOtherName,
+                                         food.FoodHot + QStringLiteral(" 大卡"),
+                                         food.FoodQuantity + QStringLiteral(" 克")});
+        row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        rows.append(row);
+    }
+    list->addTopLevelItems(rows);
+    // Slots a smaller database left empty keep their row, unseen: they hold nothing to add.
+    for (int i = FoodSlots::First; i <= FoodSlots::Last; ++i)
+        rows[i - 1]->setHidden(IsEmpty(form.Foods().Slot(i)));
+
+    QTreeWidget* tree = form.TreeView_食物列表();
+    for (int i = 0; i < Meals.size(); ++i)
+        tree->topLevelItem(i)->setExpanded(true);
+    ResetIntake(form);
+}
+
+void AddFoodToMeal(Form_卡路里计算器& form) {
+    const QTreeWidgetItem* selected = Selected(form.TreeView_食物列表());
+    const QTreeWidgetItem* row = Selected(form.ListView_食物列表());
+    if (!selected || !row || !Meals.contains(selected->text(0)))
+        return;
+    const QString energy = row->text(2);
+    if (!EnergyOf(energy))
+        return;
+    QTreeWidgetItem* meal = MealNode(form.TreeView_食物列表(), selected->text(0));
+    meal->addChild(new QTreeWidgetItem({energy + QStringLiteral("  ") + row->text(0)}));
+    AddIntake(form, energy);
+}
+
+void RemoveFoodFromMeal(Form_卡路里计算器& form) {
+    QTreeWidgetItem* selected = Selected(form.TreeView_食物列表());
+    if (!selected || Meals.contains(selected->text(0)))
+        return;
+    RemoveIntake(form, selected->text(0));
+    delete selected;
+}
+
+} // namespace 方法_卡路里计算器

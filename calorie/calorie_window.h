@@ -1,0 +1,27 @@
+#pragma once
+// The calorie calculator: the foods of the food table on the right, the six meals of a day on
+// the left, the total intake under them. Double-clicks drive it; there is no Calculate button.
+
+#include "tool_window.h"
+
+class FoodSlots;
+class QTreeWidget;
+
+class Form_卡路里计算器 final : public ToolWindow {
+  public:
+    // Lists the given table, the program's food table unless a test passes its own.
+    explicit Form_卡路里计算器(const FoodSlots& foods);
+    Form_卡路里计算器();
+
+    QTreeWidget* TreeView_食物列表() const { return m_meals; }
+    QTreeWidget* ListView_食物列表() const { return m_foods; }
+    const FoodSlots& Foods() const { return m_table; }
+
+  private:
+    void CreateMealTree();
+    void CreateFoodList();
+
+    const FoodSlots& m_table;
+    QTreeWidget* m_meals = nullptr;
+    QTreeWidget* m_foods = nullptr;
+};

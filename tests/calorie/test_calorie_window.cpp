@@ -1,0 +1,313 @@
+// The calorie window with a food table loaded from a generated database: the food list, the
+// meal tree and the running total.
+
+#include "calorie.h"
+#include "calorie_window.h"
+#include "food_fixtures.h"
+#include "food_table.h"
+#include "message.h"
+#include "rich_text_box.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+using namespace 方法_卡路里计算器;
+
+namespace {
+
+const QString SecondLine = QStringLiteral("\r\n总消耗 = 活动消耗 + 基础代谢率");
+
+// Foods 1 to 200 of the fixture, with energies worth testing in the first rows.
+jet4::Table TestFoods() {
+    jet4::Table table = fixtures::Foods(200);
+    const QStringList energies{"52", "116", "12.5", "0.3", "1234.5", "0.625", "0.5", "abc"};
+    for (int i = 0; i < energies.size(); ++i)
+        table.rows[static_cast<size_t>(i)][2] = energies[i];
+    table.rows[8][2] = std::monostate{}; // food 9 has no energy at all
+    return table;
+}
+
+QString Summary(RichTextBox* box) {
+    return box->Text();
+}
+
+} // namespace
+
+class TestCalorieWindow : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void freshWindow();
+    void foodListColumns();
+    void addSameFoodTwice();
+    void addWithFoodNodeSelected();
+    void removeOneOfTwoIdentical();
+    void doubleClickMealRemovesNothing();
+    void addThenRemoveRoundsToTwoDecimals_data();
+    void addThenRemoveRoundsToTwoDecimals();
+    void clearThenAddShowsRunningTotal();
+    void foodsWithoutEnergyAddNothing();
+    void nothingSelected();
+    void reopenedWindowIsEmpty();
+    void smallDatabaseShowsOnlyItsFoods();
+    void noRenaming();
+
+  private:
+    Form_卡路里计算器& Window() { return *m_window; }
+    void SelectMeal(int meal);
+    void SelectFood(int row);
+    void DoubleClick(QTreeWidget* tree, QTreeWidgetItem* item);
+    void AddFood(int meal, int row);
+
+    QTemporaryDir m_dir;
+    FoodSlots m_foods;
+    FoodSlots m_three;
+    std::unique_ptr<Form_卡路里计算器> m_window;
+};
+
+void TestCalorieWindow::initTestCase() {
+    SetMessageObserver(
+        [](const QString& text) { QFAIL(qPrintable("unexpected message " + text)); });
+    QVERIFY(m_dir.isValid());
+    自定义方法::LoadFoodTable(fixtures::Write(m_dir, "foods.mdb", TestFoods()), m_foods);
+    QCOMPARE(m_foods.Slot(200).FoodName, QStringLiteral("食物200"));
+    自定义方法::LoadFoodTable(fixtures::Write(m_dir, "three.mdb", fixtures::Foods(3)), m_three);
+}
+
+void TestCalorieWindow::init() {
+    m_window = std::make_unique<Form_卡路里计算器>(m_foods);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestCalorieWindow::SelectMeal(int meal) {
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    tree->setCurrentItem(tree->topLevelItem(meal));
+}
+
+void TestCalorieWindow::SelectFood(int row) {
+    QTreeWidget* list = Window().ListView_食物列表();
+    list->setCurrentItem(list->topLevelItem(row));
+}
+
+void TestCalorieWindow::DoubleClick(QTreeWidget* tree, QTreeWidgetItem* item) {
+    tree->scrollToItem(item);
+    const QPoint at = tree->visualItemRect(item).center();
+    // As a mouse delivers it: a click, then the second press as a double-click.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at);
+}
+
+void TestCalorieWindow::AddFood(int meal, int row) {
+    SelectMeal(meal);
+    QTreeWidget* list = Window().ListView_食物列表();
+    DoubleClick(list, list->topLevelItem(row));
+}
+
+void TestCalorieWindow::freshWindow() {
+    QCOMPARE(Window().windowTitle(), QStringLiteral("卡路里计算器"));
+    QCOMPARE(Window().size(), QSize(674, 532));
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    QCOMPARE(tree->geometry(), QRect(2, 2, 233, 465));
+    QCOMPARE(tree->toolTip(), QStringLiteral("双击节点删除"));
+    QCOMPARE(Window().RichTextBox_结果()->geometry(), QRect(4, 472, 231, 55));
+    QCOMPARE(tree->topLevelItemCount(), 6);
+    const QStringList meals{"早餐", "上午加餐", "午餐", "下午加餐", "晚餐", "晚上加餐"};
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(tree->topLevelItem(i)->text(0), meals[i]);
+        QVERIFY(tree->topLevelItem(i)->isExpanded());
+        QCOMPARE(tree->topLevelItem(i)->childCount(), 0);
+    }
+    QVERIFY(tree->selectedItems().isEmpty());
+    QCOMPARE(Window().ListView_食物列表()->topLevelItemCount(), 200);
+
+    RichTextBox* box = Window().RichTextBox_结果();
+    QCOMPARE(Summary(box), "共摄入：0 大卡" + SecondLine);
+    QCOMPARE(box->ColorAt(4), RgbColor(0xFF, 0, 0));
+    QVERIFY(box->ColorAt(3) != RgbColor(0xFF, 0, 0));
+    QVERIFY(box->ColorAt(5) != RgbColor(0xFF, 0, 0));
+    QCOMPARE(box->SelStart(), 4);
+    QCOMPARE(box->SelLength(), 1);
+}
+
+void TestCalorieWindow::foodListColumns() {
+    QTreeWidget* list = Window().ListView_食物列表();
+    QCOMPARE(list->geometry(), QRect(240, 2, 429, 525));
+    QCOMPARE(list->toolTip(), QStringLiteral("双击列表添加"));
+    const QStringList headers{"食物名称", "食物别名", "食物热量", "食物重量"};
+    const int widths[] = {157, 87, 87, 73};
+    const bool right[] = {false, false, true, true};
+    for (int c = 0; c < 4; ++c) {
+        QCOMPARE(list->headerItem()->text(c), headers[c]);
+        QCOMPARE(list->columnWidth(c), widths[c]);
+        QCOMPARE(bool(list->headerItem()->textAlignment(c) & Qt::AlignRight), right[c]);
+        QCOMPARE(bool(list->topLevelItem(0)->textAlignment(c) & Qt::AlignRight), right[c]);
+    }
+    const QTreeWidgetItem* first = list->topLevelItem(0);
+    QCOMPARE(first->text(0), QStringLiteral("食物1"));
+    QCOMPARE(first->text(1), QStringLiteral("别名1"));
+    QCOMPARE(first->text(2), QStringLiteral("52 大卡"));
+    QCOMPARE(first->text(3), QStringLiteral("100 克"));
+    QCOMPARE(list->topLevelItem(199)->text(0), QStringLiteral("食物200"));
+    QCOMPARE(list->topLevelItem(199)->text(2), QStringLiteral("200 大卡"));
+}
+
+void TestCalorieWindow::addSameFoodTwice() {
+    AddFood(2, 0);
+    AddFood(2, 0);
+    QTreeWidgetItem* lunch = Window().TreeView_食物列表()->topLevelItem(2);
+    QCOMPARE(lunch->childCount(), 2);
+    QCOMPARE(lunch->child(0)->text(0), QStringLiteral("52 大卡  食物1"));
+    QCOMPARE(lunch->child(1)->text(0), QStringLiteral("52 大卡  食物1"));
+    AddFood(2, 1);
+    QCOMPARE(lunch->child(2)->text(0), QStringLiteral("116 大卡  食物2"));
+    QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：220 大卡" + SecondLine);
+    // The meal stays selected for the next food; the number is red.
+    QCOMPARE(Window().TreeView_食物列表()->currentItem(), lunch);
+    for (int pos : {4, 5, 6})
+        QCOMPARE(Window().RichTextBox_结果()->ColorAt(pos), RgbColor(0xFF, 0, 0));
+    QVERIFY(Window().RichTextBox_结果()->ColorAt(7) != RgbColor(0xFF, 0, 0));
+    QCOMPARE(Window().RichTextBox_结果()->SelText(), QStringLiteral("220"));
+}
+
+void TestCalorieWindow::addWithFoodNodeSelected() {
+    AddFood(0, 1);
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+    QTreeWidget* list = Window().ListView_食物列表();
+    DoubleClick(list, list->topLevelItem(0));
+    QCOMPARE(tree->topLevelItem(0)->childCount(), 1);
+    QCOMPARE(tree->topLevelItem(0)->child(0)->childCount(), 0);
+    QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：116 大卡" + SecondLine);
+}
+
+void TestCalorieWindow::removeOneOfTwoIdentical() {
+    AddFood(4, 0);
+    AddFood(4, 1);
+    AddFood(4, 0);
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    QTreeWidgetItem* dinner = tree->topLevelItem(4);
+    QTreeWidgetItem* second = dinner->child(2);
+    tree->setCurrentItem(second);
+    DoubleClick(tree, second);
+    QCOMPARE(dinner->childCount(), 2);
+    QCOMPARE(dinner->child(0)->text(0), QStringLiteral("52 大卡  食物1"));
+    QCOMPARE(dinner->child(1)->text(0), QStringLiteral("116 大卡  食物2"));
+    QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：168 大卡" + SecondLine);
+}
+
+void TestCalorieWindow::doubleClickMealRemovesNothing() {
+    AddFood(4, 0);
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    DoubleClick(tree, tree->topLevelItem(4));
+    QCOMPARE(tree->topLevelItemCount(), 6);
+    QCOMPARE(tree->topLevelItem(4)->childCount(), 1);
+    QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：52 大卡" + SecondLine);
+}
+
+void TestCalorieWindow::addThenRemoveRoundsToTwoDecimals_data() {
+    QTest::addColumn<QList<int>>("added"); // list rows, all into breakfast
+    QTest::addColumn<QString>("afterAdding");
+    QTest::addColumn<int>("removed"); // child index
+    QTest::addColumn<QString>("afterRemoving");
+    QTest::newRow("12.5 + 0.3 - 0.3") << QList<int>{2, 3} << "12.8" << 1 << "12.5";
+    QTest::newRow("add then remove") << QList<int>{0} << "52" << 0 << "0";
+    QTest::newRow("0.1 noise is rounded away") << QList<int>{3, 3, 3} << "0.9" << 0 << "0.6";
+    QTest::newRow("true half goes to even") << QList<int>{5, 6} << "1.125" << 1 << "0.62";
+    QTest::newRow("no thousands separator") << QList<int>{4, 0} << "1286.5" << 1 << "1234.5";
+}
+
+void TestCalorieWindow::addThenRemoveRoundsToTwoDecimals() {
+    QFETCH(QList<int>, added);
+    QFETCH(QString, afterAdding);
+    QFETCH(int, removed);
+    QFETCH(QString, afterRemoving);
+    for (int row : added)
+        AddFood(0, row);
+    RichTextBox* box = Window().RichTextBox_结果();
+    QCOMPARE(Summary(box), "共摄入：" + afterAdding + " 大卡" + SecondLine);
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    QTreeWidgetItem* node = tree->topLevelItem(0)->child(removed);
+    tree->setCurrentItem(node);
+    DoubleClick(tree, node);
+    QCOMPARE(Summary(box), "共摄入：" + afterRemoving + " 大卡" + SecondLine);
+    QCOMPARE(box->SelText(), afterRemoving);
+    QCOMPARE(box->ColorAt(4 + afterRemoving.size() - 1), RgbColor(0xFF, 0, 0));
+}
+
+void TestCalorieWindow::clearThenAddShowsRunningTotal() {
+    AddFood(1, 0);
+    RichTextBox* box = Window().RichTextBox_结果();
+    QMenu* menu = Window().Pop_TextBox();
+    menu->actions()[3]->trigger();
+    QCOMPARE(Summary(box), QString());
+    AddFood(1, 1);
+    QCOMPARE(Summary(box), "共摄入：168 大卡" + SecondLine);
+}
+
+void TestCalorieWindow::foodsWithoutEnergyAddNothing() {
+    for (int row : {7, 8}) { // "abc" and no energy
+        AddFood(3, row);
+        QCOMPARE(Window().TreeView_食物列表()->topLevelItem(3)->childCount(), 0);
+    }
+    QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：0 大卡" + SecondLine);
+    QCOMPARE(EnergyOf(QStringLiteral(" 大卡")), std::nullopt);
+    QCOMPARE(EnergyOf(QStringLiteral("52 大卡  苹果 大卡")), 52.0);
+    QCOMPARE(EnergyOf(QStringLiteral("52")), std::nullopt);
+}
+
+void TestCalorieWindow::nothingSelected() {
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    QTreeWidget* list = Window().ListView_食物列表();
+    SelectFood(0);
+    AddFoodToMeal(Window()); // no meal selected
+    SelectMeal(0);
+    list->clearSelection();
+    AddFoodToMeal(Window()); // no food selected
+    tree->clearSelection();
+    RemoveFoodFromMeal(Window());
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(tree->topLevelItem(i)->childCount(), 0);
+    QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：0 大卡" + SecondLine);
+}
+
+void TestCalorieWindow::reopenedWindowIsEmpty() {
+    AddFood(2, 1);
+    m_window->close();
+    m_window = std::make_unique<Form_卡路里计算器>(m_foods);
+    QCOMPARE(TotalIntake, 0.0);
+    QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：0 大卡" + SecondLine);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(Window().TreeView_食物列表()->topLevelItem(i)->childCount(), 0);
+}
+
+void TestCalorieWindow::smallDatabaseShowsOnlyItsFoods() {
+    Form_卡路里计算器 window(m_three);
+    QTreeWidget* list = window.ListView_食物列表();
+    QCOMPARE(list->topLevelItemCount(), 200);
+    int visible = 0;
+    for (int i = 0; i < 200; ++i)
+        visible += list->topLevelItem(i)->isHidden() ? 0 : 1;
+    QCOMPARE(visible, 3);
+    QCOMPARE(list->topLevelItem(2)->text(0), QStringLiteral("食物3"));
+    QVERIFY(list->topLevelItem(3)->isHidden());
+}
+
+void TestCalorieWindow::noRenaming() {
+    QCOMPARE(Window().TreeView_食物列表()->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(Window().ListView_食物列表()->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QTreeWidgetItem* meal = Window().TreeView_食物列表()->topLevelItem(0);
+    Window().TreeView_食物列表()->setCurrentItem(meal);
+    QTest::keyClick(Window().TreeView_食物列表(), Qt::Key_F2);
+    QVERIFY(!Window().TreeView_食物列表()->findChild<QLineEdit*>()); // no editor opened
+}
+
+QTEST_MAIN(TestCalorieWindow)
+#include "test_calorie_window.moc"
