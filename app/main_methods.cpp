@@ -1,5 +1,6 @@
 #include "main_methods.h"
 
+#include "calorie_window.h"
 #include "form_main.h"
 #include "tool_window.h"
 #include "windows.h"

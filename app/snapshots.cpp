@@ -1,8 +1,11 @@
-// Renders every window to PNG files without a display, each body window with a sample report:
+// Renders every window to PNG files without a display, each tool window with a sample report:
 //   korvella-snapshots OUTDIR
 // Run with QT_QPA_PLATFORM=offscreen; QT_SCALE_FACTOR=2 renders at 200 %.
 
 #include "appearance.h"
+#include "calorie.h"
+#include "calorie_window.h"
+#include "custom_methods.h"
 #include "form_main.h"
 #include "standard_weight_tables.h"
 #include "windows.h"
@@ -12,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <cstdio>
 #include <memory>
 
@@ -40,6 +44,18 @@ bool Sample(const QDir& dir, const QString& name, std::unique_ptr<BodyWindow> wi
     return Save(*window, dir, name);
 }
 
+// Lunch with the first three foods of the list.
+bool Calorie(const QDir& dir) {
+    Form_卡路里计算器 window;
+    QTreeWidget* meals = window.TreeView_食物列表();
+    meals->setCurrentItem(meals->topLevelItem(2));
+    for (int row = 0; row < 3; ++row) {
+        window.ListView_食物列表()->setCurrentItem(window.ListView_食物列表()->topLevelItem(row));
+        方法_卡路里计算器::AddFoodToMeal(window);
+    }
+    return Save(window, dir, QStringLiteral("calorie"));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -54,7 +70,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "cannot create %s\n", argv[1]);
         return 1;
     }
-    自定义方法::BuildStandardWeightTables();
+    自定义方法::InitData();
 
     Form_Main main;
     bool ok = Save(main, dir, QStringLiteral("main"));
@@ -68,5 +84,6 @@ int main(int argc, char* argv[]) {
     ok &= Sample(dir, QStringLiteral("fat_burning"), std::make_unique<Form_燃脂运动计算>(), {"30"});
     ok &= Sample(dir, QStringLiteral("self_assessment"),
                  std::make_unique<Form_一分钟彻底了解自己>(), {"30", "170", "65"});
+    ok &= Calorie(dir);
     return ok ? 0 : 1;
 }
