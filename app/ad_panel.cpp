@@ -6,6 +6,10 @@
 #include <QLibrary>
 #include <QOpenGLContext>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 // Exported by Qt GUI; Qt WebEngine reads it when it starts.
 Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
@@ -20,9 +24,22 @@ void ProvideShareContext() {
         qt_gl_set_global_share_context(new QOpenGLContext(QCoreApplication::instance()));
 }
 
+// Chromium will not start its sandbox for root and then ends the whole process. Root goes without
+// the panel unless the sandbox was switched off on purpose.
+bool BrowserMayStart() {
+#ifdef Q_OS_UNIX
+    if (geteuid() == 0)
+        return qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX") ||
+               qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--no-sandbox");
+#endif
+    return true;
+}
+
 } // namespace
 
 QWidget* CreateAdPanel(QWidget* parent, const QRect& geometry, const QUrl& url) {
+    if (!BrowserMayStart())
+        return nullptr;
     ProvideShareContext(); // before loading: the engine checks for it as its library loads
     for (const QString& name : {QCoreApplication::applicationDirPath() + QStringLiteral("/") +
                                     QLatin1String(KorvellaAdModule),

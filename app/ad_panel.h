@@ -7,5 +7,6 @@ class QUrl;
 class QWidget;
 
 // Loads the module (beside the executable, then the ordinary library search) and has it place a
-// browser panel in parent at geometry, navigating to url. Null when the module is missing.
+// browser panel in parent at geometry, navigating to url. Null when the module is missing, or for
+// root without the browser's sandbox switched off (the engine would end the program).
 QWidget* CreateAdPanel(QWidget* parent, const QRect& geometry, const QUrl& url);

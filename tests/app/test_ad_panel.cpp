@@ -3,6 +3,7 @@
 // main window's native window; the update notice five seconds after creation, with a tool open.
 // Needs a display (xvfb-run) and libkorvella_ad and libupdate on the library path.
 
+#include "ad_panel.h"
 #include "form_main.h"
 #include "http_server.h"
 #include "main_methods.h"
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +42,7 @@ class TestAdPanel : public QObject {
 
   private Q_SLOTS:
     void initTestCase();
+    void rootWithSandboxGoesWithoutPanel();
     void nothingBeforeTheWindowShows();
     void navigatesOnceAfterDataAndFirstFrame();
     void updateNoticeAfterFiveSecondsWithToolOpen();
@@ -79,6 +82,18 @@ void TestAdPanel::initTestCase() {
     m_sinceCreation.start();
     m_form = new Form_Main;
     ToolWindow::SetShowMainWindow([this] { m_form->show(); });
+}
+
+void TestAdPanel::rootWithSandboxGoesWithoutPanel() {
+    if (geteuid() != 0)
+        QSKIP("only root is refused the browser's sandbox");
+    const QByteArray sandbox = qgetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    QWidget parent;
+    QWidget* panel = CreateAdPanel(&parent, {0, 0, 10, 10}, QUrl(QStringLiteral("about:blank")));
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", sandbox);
+    QVERIFY(!panel); // and this process is still running
+    QVERIFY(parent.children().isEmpty());
 }
 
 void TestAdPanel::nothingBeforeTheWindowShows() {
