@@ -19,12 +19,22 @@ cat >"$tmp/session.sh" <<'SESSION'
 set -euo pipefail
 prefix=$1
 close_window=$2
-fail() { echo "FAIL: $*" >&2; exit 1; }
-# The first visible window with this exact name, waiting up to 20 s.
-window() { timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1; }
+fail() {
+    echo "FAIL: $*" >&2
+    echo "windows named Korvella: $(xdotool search --name Korvella | tr '\n' ' ')" >&2
+    exit 1
+}
+# The first visible window with this exact name, waiting up to 30 s.
+window() {
+    local ids
+    ids=$(timeout 30 xdotool search --sync --onlyvisible --name "^$1\$") || return 1
+    echo "${ids%%$'\n'*}"
+}
 
-"$prefix/bin/korvella" &
+# A process group of its own, so that a failure ends the browser's helper processes too.
+setsid "$prefix/bin/korvella" &
 program=$!
+trap 'kill -KILL -- "-$program" 2>/dev/null || true' EXIT
 main=$(window Korvella) || fail "no main window"
 
 # Press on the BMI entry's logo: panel (566, 326) in the background at (0, 96).
