@@ -58,6 +58,8 @@ wait "$program" || fail "the program ended with status $?"
 echo "session passed"
 SESSION
 
+# A real window on the X server, whatever platform the other tests run on.
+unset QT_QPA_PLATFORM
 # Chromium refuses its sandbox to root; tests and CI run as root.
 [ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 HOME="$tmp/home" XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_CACHE_HOME= XDG_STATE_HOME= \
