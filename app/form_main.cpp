@@ -7,10 +7,8 @@
 #include "update_call.h"
 #include "vendor.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
@@ -71,11 +69,7 @@ Form_Main::Form_Main() : m_timerUpdate(new QTimer(this)) {
     m_timerUpdate->start();
 
     setObjectName(QStringLiteral("Form_Main"));
-    setWindowTitle(QStringLiteral("Korvella"));
-    setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
-    setFixedSize(854, 560);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    SetUpWindow(this, QStringLiteral("Korvella"), {854, 560});
 
     QLabel* background = PictureLabel(this, QStringLiteral("Picture_底部背景"),
                                       QStringLiteral("main_background.svg"), {0, 96, 854, 463});

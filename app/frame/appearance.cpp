@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QSvgRenderer>
 #include <cmath>
 
@@ -16,6 +17,14 @@ QPixmap Picture(const QString& name, QSize size) {
     painter.end();
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
+}
+
+void SetUpWindow(QWidget* window, const QString& caption, QSize size) {
+    window->setWindowTitle(caption);
+    window->setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
+    window->setFixedSize(size);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
 QLabel* PictureLabel(QWidget* parent, const QString& objectName, const QString& picture,

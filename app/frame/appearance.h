@@ -10,6 +10,9 @@ class QWidget;
 
 QPixmap Picture(const QString& name, QSize size);
 
+// A top-level window of fixed client size with the program's icon, centred on the screen.
+void SetUpWindow(QWidget* window, const QString& caption, QSize size);
+
 // A label at the given place that shows a picture; panels use it as their background.
 QLabel* PictureLabel(QWidget* parent, const QString& objectName, const QString& picture,
                      const QRect& geometry);

@@ -60,7 +60,7 @@ void BodyWindow::CreateLowerPanel(const BodyWindowDesign& design) {
     if (design.asksSex)
         x = CreateSexOptions(panel, x);
     for (int k = 0; k < design.fields.size(); ++k)
-        x = CreateField(panel, x, k, design.fields[k]);
+        x = CreateField(panel, x, design.fields[k]);
 
     m_calculate = new QPushButton(QStringLiteral("计算"), panel);
     m_calculate->setObjectName(QStringLiteral("Command_计算"));
@@ -109,9 +109,9 @@ int BodyWindow::CreateSexOptions(QWidget* panel, int x) {
     return x + GroupGap;
 }
 
-int BodyWindow::CreateField(QWidget* panel, int x, int index, const BodyField& field) {
-    const int number = static_cast<int>(m_fields.size());
-    Label(panel, QStringLiteral("Label_Tips(%1)").arg(2 * number), field.caption,
+int BodyWindow::CreateField(QWidget* panel, int x, const BodyField& field) {
+    const int index = static_cast<int>(m_fields.size());
+    Label(panel, QStringLiteral("Label_Tips(%1)").arg(2 * index), field.caption,
           {x, LabelTop, CaptionWidth, 16});
     x += CaptionWidth;
 
@@ -124,7 +124,7 @@ int BodyWindow::CreateField(QWidget* panel, int x, int index, const BodyField& f
     x += 43 + 3;
 
     const int unitWidth = 12 * static_cast<int>(field.unit.size()) + 2;
-    Label(panel, QStringLiteral("Label_Tips(%1)").arg(2 * number + 1), field.unit,
+    Label(panel, QStringLiteral("Label_Tips(%1)").arg(2 * index + 1), field.unit,
           {x, LabelTop, unitWidth, 16});
     return x + unitWidth + GroupGap;
 }

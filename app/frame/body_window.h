@@ -41,7 +41,7 @@ class BodyWindow : public ToolWindow {
     void CreateHeader(const BodyWindowDesign& design);
     void CreateLowerPanel(const BodyWindowDesign& design);
     int CreateSexOptions(QWidget* panel, int x);
-    int CreateField(QWidget* panel, int x, int index, const BodyField& field);
+    int CreateField(QWidget* panel, int x, const BodyField& field);
 
     QList<QLineEdit*> m_fields;
     QList<QRadioButton*> m_sex;

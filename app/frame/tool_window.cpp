@@ -6,10 +6,8 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScreen>
 
 namespace {
 std::function<void()> showMainWindow;
@@ -21,11 +19,7 @@ void ToolWindow::SetShowMainWindow(std::function<void()> show) {
 
 ToolWindow::ToolWindow(const QString& caption) : m_result(new RichTextBox(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(caption);
-    setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
-    setFixedSize(674, 532);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    SetUpWindow(this, caption, {674, 532});
 
     m_result->setObjectName(QStringLiteral("RichTextBox_结果"));
     m_result->setFont(ResultFont());
