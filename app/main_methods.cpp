@@ -16,7 +16,7 @@ template <typename Form> ToolWindow* Create() {
 
 using Factory = ToolWindow* (*)();
 const std::array<Factory, 7> Factories{
-    Create<Form_一分钟彻底了解自己>, nullptr,
+    Create<Form_一分钟彻底了解自己>, Create<Form_卡路里计算器>,
     Create<Form_身体质量指数>,       Create<Form_标准体重计算>,
     Create<Form_基础代谢计算>,       Create<Form_健康体重范围>,
     Create<Form_燃脂运动计算>,

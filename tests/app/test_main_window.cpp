@@ -150,6 +150,8 @@ void TestMainWindow::presses_data() {
     QTest::addColumn<QString>("caption");
     QTest::newRow("left on logo 2")
         << "Image_Logo(2)" << int(Qt::LeftButton) << 2 << "身体质量指数(BMI)";
+    QTest::newRow("left on title 1")
+        << "Label_Title(1)" << int(Qt::LeftButton) << 1 << "卡路里计算器";
     QTest::newRow("left on title 3")
         << "Label_Title(3)" << int(Qt::LeftButton) << 3 << "标准体重计算";
     QTest::newRow("left on logo 0")
