@@ -1,6 +1,6 @@
-#include "ad_panel.h"
+#include "app/ad_panel.h"
 
-#include "ad/ad_module.h"
+#include "app/ad/ad_module.h"
 
 #include <QCoreApplication>
 #include <QLibrary>

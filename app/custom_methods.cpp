@@ -1,7 +1,7 @@
-#include "custom_methods.h"
+#include "app/custom_methods.h"
 
-#include "food_table.h"
-#include "standard_weight_tables.h"
+#include "body/core/standard_weight_tables.h"
+#include "calorie/core/food_table.h"
 
 namespace 自定义方法 {
 void InitData() {

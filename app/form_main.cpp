@@ -1,11 +1,12 @@
-#include "form_main.h"
+#include "app/form_main.h"
 
-#include "ad_panel.h"
-#include "appearance.h"
-#include "custom_methods.h"
-#include "main_methods.h"
-#include "update_call.h"
-#include "vendor.h"
+#include "app/ad_panel.h"
+#include "app/custom_methods.h"
+#include "app/main_methods.h"
+#include "app/tools.h"
+#include "app/update_call.h"
+#include "app/vendor.h"
+#include "frame/appearance.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -14,49 +15,7 @@
 
 namespace {
 
-struct Entry {
-    QPoint panel; // inside Picture_底部背景
-    QString title;
-    QString titleColor;
-    QString tip;
-};
-
-const QString Green = QStringLiteral("#339900");
-const QString Grey = QStringLiteral("#505050");
-
 const QRect AdGeometry(-2, 0, 857, 95); // overhangs the left edge by two pixels
-
-// The index, not the place on screen, decides which tool an entry opens.
-const Entry Entries[] = {
-    {{498, 64},
-     QStringLiteral("1分钟了解自己"),
-     Green,
-     QStringLiteral("1分钟了解自己的标准体重，BMI和基础代谢率。")},
-    {{14, 202},
-     QStringLiteral("卡路里计算器"),
-     Green,
-     QStringLiteral("综合饮食和运动热量计算，简便易用，轻松瘦身。")},
-    {{566, 326},
-     QStringLiteral("身体质量指数(BMI)"),
-     Grey,
-     QStringLiteral("BMI指数，也叫身体质量指数，衡量是否肥胖重要指标。")},
-    {{290, 202},
-     QStringLiteral("标准体重计算"),
-     Grey,
-     QStringLiteral("使用标准体重计算器，轻松算出您的标准体重。")},
-    {{566, 202},
-     QStringLiteral("基础代谢计算"),
-     Grey,
-     QStringLiteral("基础代谢率对减肥有非常大的影响，先算算自己的基础代谢率吧。")},
-    {{14, 326},
-     QStringLiteral("健康体重范围"),
-     Grey,
-     QStringLiteral("健康的体重有助于你保持健康状态，这里可计算健康体重范围。")},
-    {{290, 326},
-     QStringLiteral("燃脂运动计算"),
-     Grey,
-     QStringLiteral("燃脂运动就是燃烧脂肪的运动，怎样才算燃脂运动呢？")},
-};
 
 } // namespace
 
@@ -77,8 +36,8 @@ Form_Main::Form_Main() : m_timerUpdate(new QTimer(this)) {
 }
 
 void Form_Main::CreateEntries(QWidget* background) {
-    for (int i = 0; i < static_cast<int>(std::size(Entries)); ++i) {
-        const Entry& entry = Entries[i];
+    for (int i = 0; i < static_cast<int>(Tools().size()); ++i) {
+        const Tool& entry = Tools()[static_cast<std::size_t>(i)];
         auto* panel = new QWidget(background);
         panel->setObjectName(QStringLiteral("Picture_Back(%1)").arg(i));
         panel->setGeometry(QRect(entry.panel, QSize(274, 112)));

@@ -4,9 +4,9 @@
 // advertisement panel loads its browser module and page. Tool windows come back to the main
 // window through the frame's callback when they close.
 
-#include "appearance.h"
-#include "form_main.h"
-#include "tool_window.h"
+#include "app/form_main.h"
+#include "frame/appearance.h"
+#include "frame/tool_window.h"
 
 #include <QApplication>
 

@@ -2,13 +2,13 @@
 //   korvella-snapshots OUTDIR
 // Run with QT_QPA_PLATFORM=offscreen; QT_SCALE_FACTOR=2 renders at 200 %.
 
-#include "appearance.h"
-#include "calorie.h"
-#include "calorie_window.h"
-#include "custom_methods.h"
-#include "form_main.h"
-#include "standard_weight_tables.h"
-#include "windows.h"
+#include "app/custom_methods.h"
+#include "app/form_main.h"
+#include "body/body_windows.h"
+#include "body/core/standard_weight_tables.h"
+#include "calorie/calorie.h"
+#include "calorie/calorie_window.h"
+#include "frame/appearance.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "update_call.h"
+#include "app/update_call.h"
 
 #include <QCoreApplication>
 #include <QLibrary>

@@ -1,4 +1,4 @@
-#include "vendor.h"
+#include "app/vendor.h"
 
 QString AdvertisementAddress() {
     return QStringLiteral("http://") + VendorHost() + QStringLiteral("/ad/201072836_1.html");

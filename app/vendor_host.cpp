@@ -1,4 +1,4 @@
-#include "vendor.h"
+#include "app/vendor.h"
 
 QString VendorHost() {
     return QStringLiteral(KORVELLA_VENDOR_HOST);

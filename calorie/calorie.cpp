@@ -1,7 +1,7 @@
-#include "calorie.h"
+#include "calorie/calorie.h"
 
-#include "calorie_window.h"
-#include "food_table.h"
+#include "calorie/calorie_window.h"
+#include "calorie/core/food_table.h"
 
 #include <QTreeWidget>
 

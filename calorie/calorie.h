@@ -3,9 +3,10 @@
 // nodes, told apart from food nodes by their text alone, and under them one node per placed
 // food, "<energy cell>  <name>".
 
+#include "calorie/core/intake.h"
+
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 class Form_卡路里计算器;
 
@@ -28,8 +29,5 @@ void ResetIntake(Form_卡路里计算器& form);
 void AddIntake(Form_卡路里计算器& form, const QString& energyText);
 void RemoveIntake(Form_卡路里计算器& form, const QString& nodeText);
 void ShowIntakeSummary(Form_卡路里计算器& form);
-
-// The number before the first " 大卡" of a list cell or node text, if there is one.
-std::optional<double> EnergyOf(const QString& text);
 
 } // namespace 方法_卡路里计算器

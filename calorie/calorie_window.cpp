@@ -1,8 +1,8 @@
-#include "calorie_window.h"
+#include "calorie/calorie_window.h"
 
-#include "calorie.h"
-#include "food_table.h"
-#include "rich_text_box.h"
+#include "calorie/calorie.h"
+#include "calorie/core/food_table.h"
+#include "frame/rich_text_box.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>

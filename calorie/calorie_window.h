@@ -2,7 +2,7 @@
 // The calorie calculator: the foods of the food table on the right, the six meals of a day on
 // the left, the total intake under them. Double-clicks drive it; there is no Calculate button.
 
-#include "tool_window.h"
+#include "frame/tool_window.h"
 
 class FoodSlots;
 class QTreeWidget;

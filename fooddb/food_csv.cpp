@@ -1,4 +1,4 @@
-#include "food_csv.h"
+#include "fooddb/food_csv.h"
 
 #include <QHash>
 #include <QRegularExpression>

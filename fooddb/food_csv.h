@@ -2,7 +2,7 @@
 // The foods list as maintainers edit it: a UTF-8 CSV file whose header is exactly
 // FoodName,FoodOtherName,FoodHot,FoodQuantity, one food a line, fields quoted as in RFC 4180.
 
-#include "jet4_writer.h"
+#include "fooddb/jet4_writer.h"
 
 #include <QByteArray>
 #include <QString>

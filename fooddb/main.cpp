@@ -1,8 +1,8 @@
 // fooddb build FOODS.csv OUTPUT.mdb: turns the reviewable foods list into the Jet 4 food database
 // the program reads. Any fault in the input stops it with a message and leaves OUTPUT as it was.
 
-#include "food_csv.h"
-#include "jet4_writer.h"
+#include "fooddb/food_csv.h"
+#include "fooddb/jet4_writer.h"
 
 #include <QCoreApplication>
 #include <QFile>

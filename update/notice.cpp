@@ -1,4 +1,4 @@
-#include "notice.h"
+#include "update/notice.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
-#include "update.h"
+#include "update/update.h"
 
-#include "update_check.h"
+#include "update/update_check.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "update_check.h"
+#include "update/update_check.h"
 
-#include "notice.h"
+#include "update/notice.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 // The advertisement panel: a QWebEngineView with its defaults, drawn in software, in a private
 // profile that keeps nothing on disk.
 
-#include "ad_module.h"
+#include "app/ad/ad_module.h"
 
 #include <QLoggingCategory>
 #include <QQuickWindow>

@@ -2,7 +2,7 @@
 // advertisement page and the update notice on a port it picked. The program itself has its host
 // built in (app/vendor_host.cpp).
 
-#include "vendor.h"
+#include "app/vendor.h"
 
 QString VendorHost() {
     return qEnvironmentVariable("KORVELLA_FIXTURE_VENDOR_HOST");

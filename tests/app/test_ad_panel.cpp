@@ -3,12 +3,12 @@
 // main window's native window; the update notice five seconds after creation, with a tool open.
 // Needs a display (xvfb-run) and libkorvella_ad and libupdate on the library path.
 
-#include "ad_panel.h"
-#include "form_main.h"
+#include "app/ad_panel.h"
+#include "app/form_main.h"
+#include "app/main_methods.h"
+#include "body/core/standard_weight_tables.h"
+#include "frame/tool_window.h"
 #include "http_server.h"
-#include "main_methods.h"
-#include "standard_weight_tables.h"
-#include "tool_window.h"
 
 #include <QElapsedTimer>
 #include <QMessageBox>

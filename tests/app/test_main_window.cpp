@@ -1,10 +1,11 @@
 // The launcher: layout, which presses open which tool, and the round trip back from a tool.
 
-#include "form_main.h"
-#include "main_methods.h"
-#include "rich_text_box.h"
-#include "standard_weight_tables.h"
-#include "tool_window.h"
+#include "app/form_main.h"
+#include "app/main_methods.h"
+#include "app/tools.h"
+#include "body/core/standard_weight_tables.h"
+#include "frame/rich_text_box.h"
+#include "frame/tool_window.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -69,6 +70,7 @@ void TestMainWindow::layout() {
     QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
     QCOMPARE(Child(*m_form, "Picture_底部背景")->geometry(), QRect(0, 96, 854, 463));
     QVERIFY(!m_form->windowIcon().isNull());
+    QCOMPARE(Tools().size(), std::size_t(7));
     // Nothing sits where the advertisement panel goes.
     for (QWidget* child : m_form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         QVERIFY(child->y() >= 96);
@@ -80,27 +82,35 @@ void TestMainWindow::entries_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("color");
     QTest::addColumn<QString>("tip");
+    QTest::addColumn<QString>("caption");
     QTest::newRow("0") << 0 << QPoint(498, 64) << "1分钟了解自己"
                        << "#339900"
-                       << "1分钟了解自己的标准体重，BMI和基础代谢率。";
+                       << "1分钟了解自己的标准体重，BMI和基础代谢率。"
+                       << "一分钟彻底了解自己";
     QTest::newRow("1") << 1 << QPoint(14, 202) << "卡路里计算器"
                        << "#339900"
-                       << "综合饮食和运动热量计算，简便易用，轻松瘦身。";
+                       << "综合饮食和运动热量计算，简便易用，轻松瘦身。"
+                       << "卡路里计算器";
     QTest::newRow("2") << 2 << QPoint(566, 326) << "身体质量指数(BMI)"
                        << "#505050"
-                       << "BMI指数，也叫身体质量指数，衡量是否肥胖重要指标。";
+                       << "BMI指数，也叫身体质量指数，衡量是否肥胖重要指标。"
+                       << "身体质量指数(BMI)";
     QTest::newRow("3") << 3 << QPoint(290, 202) << "标准体重计算"
                        << "#505050"
-                       << "使用标准体重计算器，轻松算出您的标准体重。";
+                       << "使用标准体重计算器，轻松算出您的标准体重。"
+                       << "标准体重计算";
     QTest::newRow("4") << 4 << QPoint(566, 202) << "基础代谢计算"
                        << "#505050"
-                       << "基础代谢率对减肥有非常大的影响，先算算自己的基础代谢率吧。";
+                       << "基础代谢率对减肥有非常大的影响，先算算自己的基础代谢率吧。"
+                       << "基础代谢计算";
     QTest::newRow("5") << 5 << QPoint(14, 326) << "健康体重范围"
                        << "#505050"
-                       << "健康的体重有助于你保持健康状态，这里可计算健康体重范围。";
+                       << "健康的体重有助于你保持健康状态，这里可计算健康体重范围。"
+                       << "健康体重范围";
     QTest::newRow("6") << 6 << QPoint(290, 326) << "燃脂运动计算"
                        << "#505050"
-                       << "燃脂运动就是燃烧脂肪的运动，怎样才算燃脂运动呢？";
+                       << "燃脂运动就是燃烧脂肪的运动，怎样才算燃脂运动呢？"
+                       << "燃脂运动计算";
 }
 
 void TestMainWindow::entries() {
@@ -109,6 +119,8 @@ void TestMainWindow::entries() {
     QFETCH(QString, title);
     QFETCH(QString, color);
     QFETCH(QString, tip);
+    QFETCH(QString, caption);
+    QCOMPARE(Tools()[static_cast<std::size_t>(index)].caption, caption);
     const QString n = QString::number(index);
     QWidget* back = Child(*m_form, "Picture_Back(" + n + ")");
     QCOMPARE(back->geometry(), QRect(panel, QSize(274, 112)));
@@ -148,20 +160,13 @@ void TestMainWindow::presses_data() {
     QTest::addColumn<int>("button");
     QTest::addColumn<int>("opens"); // -1: nothing
     QTest::addColumn<QString>("caption");
-    QTest::newRow("left on logo 2")
-        << "Image_Logo(2)" << int(Qt::LeftButton) << 2 << "身体质量指数(BMI)";
-    QTest::newRow("left on title 1")
-        << "Label_Title(1)" << int(Qt::LeftButton) << 1 << "卡路里计算器";
-    QTest::newRow("left on title 3")
-        << "Label_Title(3)" << int(Qt::LeftButton) << 3 << "标准体重计算";
-    QTest::newRow("left on logo 0")
-        << "Image_Logo(0)" << int(Qt::LeftButton) << 0 << "一分钟彻底了解自己";
-    QTest::newRow("left on title 4")
-        << "Label_Title(4)" << int(Qt::LeftButton) << 4 << "基础代谢计算";
-    QTest::newRow("left on logo 5")
-        << "Image_Logo(5)" << int(Qt::LeftButton) << 5 << "健康体重范围";
-    QTest::newRow("left on title 6")
-        << "Label_Title(6)" << int(Qt::LeftButton) << 6 << "燃脂运动计算";
+    for (std::size_t i = 0; i < Tools().size(); ++i) {
+        for (const char* control : {"Image_Logo(%1)", "Label_Title(%1)"}) {
+            const QString name = QString::fromLatin1(control).arg(i);
+            QTest::newRow(qPrintable("left on " + name))
+                << name << int(Qt::LeftButton) << int(i) << Tools()[i].caption;
+        }
+    }
     QTest::newRow("right on logo") << "Image_Logo(2)" << int(Qt::RightButton) << -1 << "";
     QTest::newRow("middle on title") << "Label_Title(3)" << int(Qt::MiddleButton) << -1 << "";
     QTest::newRow("left on tip") << "Label_Tips(2)" << int(Qt::LeftButton) << -1 << "";
@@ -179,7 +184,7 @@ void TestMainWindow::presses() {
     QTest::mousePress(Child(*m_form, control), Qt::MouseButton(button), {}, {5, 5});
     if (opens < 0) {
         QVERIFY(m_form->isVisible());
-        for (qint16 i = 0; i < 7; ++i)
+        for (qint16 i = 0; i < qint16(Tools().size()); ++i)
             QVERIFY(!方法_Form_Main::OpenToolWindow(i));
         return;
     }
@@ -241,7 +246,7 @@ void TestMainWindow::closingMainWindowEndsProgram() {
 }
 
 void TestMainWindow::cleanup() {
-    for (qint16 i = 0; i < 7; ++i) {
+    for (qint16 i = 0; i < qint16(Tools().size()); ++i) {
         if (ToolWindow* tool = 方法_Form_Main::OpenToolWindow(i))
             tool->close();
     }

@@ -1,11 +1,11 @@
 // Finding and calling the update library: which candidate is used, what DoUpdate receives, and
 // when the main window's timer calls it. Runs with a probe libupdate.so on the library path.
 
-#include "form_main.h"
-#include "main_methods.h"
-#include "tool_window.h"
-#include "update_call.h"
-#include "vendor.h"
+#include "app/form_main.h"
+#include "app/main_methods.h"
+#include "app/update_call.h"
+#include "app/vendor.h"
+#include "frame/tool_window.h"
 
 #include <QElapsedTimer>
 #include <QLibrary>

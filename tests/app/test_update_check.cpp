@@ -2,8 +2,8 @@
 // a local server, and shows a non-modal notice only for a newer version.
 
 #include "http_server.h"
-#include "update.h"
-#include "update_check.h"
+#include "update/update.h"
+#include "update/update_check.h"
 
 #include <QDesktopServices>
 #include <QElapsedTimer>

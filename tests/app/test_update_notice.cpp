@@ -1,6 +1,6 @@
 // The update notice parser and the version comparison: what is offered, what is ignored.
 
-#include "notice.h"
+#include "update/notice.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // The six body windows on screen: layout, input row, Calculate flow and the result box's menu.
 
-#include "message.h"
-#include "rich_text_box.h"
-#include "standard_weight_tables.h"
-#include "windows.h"
+#include "body/body_windows.h"
+#include "body/core/standard_weight_tables.h"
+#include "frame/message.h"
+#include "frame/rich_text_box.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>

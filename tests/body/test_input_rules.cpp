@@ -1,9 +1,9 @@
-#include "bmi.h"
-#include "bmr.h"
-#include "fat_burning.h"
-#include "healthy_weight.h"
-#include "self_assessment.h"
-#include "standard_weight.h"
+#include "body/core/bmi.h"
+#include "body/core/bmr.h"
+#include "body/core/fat_burning.h"
+#include "body/core/healthy_weight.h"
+#include "body/core/self_assessment.h"
+#include "body/core/standard_weight.h"
 
 #include <QTest>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "leading_number.h"
+#include "body/core/leading_number.h"
 
 #include <QTest>
 #include <limits>

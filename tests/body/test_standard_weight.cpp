@@ -1,5 +1,5 @@
-#include "standard_weight.h"
-#include "standard_weight_tables.h"
+#include "body/core/standard_weight.h"
+#include "body/core/standard_weight_tables.h"
 
 #include <QTest>
 

@@ -2,10 +2,10 @@
 // to update the plan and the summary, as medians of repeated runs. It measures, it does not judge:
 //   QT_QPA_PLATFORM=offscreen build/tests/bench_calorie_window
 
-#include "calorie.h"
-#include "calorie_window.h"
+#include "calorie/calorie.h"
+#include "calorie/calorie_window.h"
+#include "calorie/core/food_table.h"
 #include "food_fixtures.h"
-#include "food_table.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

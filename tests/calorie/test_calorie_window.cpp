@@ -1,13 +1,14 @@
 // The calorie window with a food table loaded from a generated database: the food list, the
 // meal tree and the running total.
 
-#include "calorie.h"
-#include "calorie_window.h"
+#include "calorie/calorie.h"
+#include "calorie/calorie_window.h"
+#include "calorie/core/food_table.h"
 #include "food_fixtures.h"
-#include "food_table.h"
-#include "message.h"
-#include "rich_text_box.h"
+#include "frame/message.h"
+#include "frame/rich_text_box.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -57,6 +58,7 @@ class TestCalorieWindow : public QObject {
     void reopenedWindowIsEmpty();
     void smallDatabaseShowsOnlyItsFoods();
     void noRenaming();
+    void totalShowsRedWhileTheListHasTheFocus();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -307,6 +309,44 @@ void TestCalorieWindow::noRenaming() {
     Window().TreeView_食物列表()->setCurrentItem(meal);
     QTest::keyClick(Window().TreeView_食物列表(), Qt::Key_F2);
     QVERIFY(!Window().TreeView_食物列表()->findChild<QLineEdit*>()); // no editor opened
+}
+
+namespace {
+
+// Pixels of the box that are clearly red, and those in the colour of a painted selection.
+std::pair<int, int> RedAndHighlight(RichTextBox* box) {
+    const QImage shot = box->viewport()->grab().toImage();
+    const QRgb highlight = box->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    int red = 0;
+    int highlighted = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+            highlighted += c.rgb() == highlight;
+        }
+    return {red, highlighted};
+}
+
+} // namespace
+
+// The summary leaves its number selected; while the box has no focus the number shows red, and
+// the selection comes back, still the number, when the user tabs into the box.
+void TestCalorieWindow::totalShowsRedWhileTheListHasTheFocus() {
+    QApplication::setActiveWindow(&Window());
+    QVERIFY(QTest::qWaitForWindowActive(&Window()));
+    AddFood(2, 0);
+    QVERIFY(Window().ListView_食物列表()->hasFocus());
+    RichTextBox* box = Window().RichTextBox_结果();
+    QCOMPARE(box->SelText(), QStringLiteral("52"));
+    const auto [red, highlighted] = RedAndHighlight(box);
+    QVERIFY(red > 20);
+    QCOMPARE(highlighted, 0);
+
+    box->setFocus(Qt::TabFocusReason);
+    QVERIFY(box->hasFocus());
+    QVERIFY(RedAndHighlight(box).second > 20);
+    QCOMPARE(box->SelText(), QStringLiteral("52"));
 }
 
 QTEST_MAIN(TestCalorieWindow)

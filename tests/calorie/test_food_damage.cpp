@@ -1,9 +1,9 @@
 // Damaged food databases never crash or hang the program: over 2,000 broken copies of a sound
 // file, each load ends within a second with a table, whatever libmdb does with the copy.
 
+#include "calorie/core/food_reader.h"
+#include "calorie/core/food_table.h"
 #include "food_fixtures.h"
-#include "food_reader.h"
-#include "food_table.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -196,7 +196,7 @@ void FoodDamageTest::damagedDatabasesNeverCrashOrHang() {
         ++ends[end];
         if (end == ChildEnd::Crashed || end == ChildEnd::Killed)
             qInfo("%s: %s", qPrintable(copy.kind), qPrintable(Describe(end)));
-        if (ms >= 1000)
+        if (ms >= 3000) // a reader that loops has one second of processor time
             fault = QStringLiteral("%1: %2 ms").arg(copy.kind).arg(ms);
         for (int i = 1; copy.harmless && fault.isEmpty() && i <= 200; ++i)
             if (table.Slot(i).FoodName != original.Slot(i).FoodName ||

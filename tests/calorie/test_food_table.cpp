@@ -1,9 +1,9 @@
 // The food table filled from databases the tests write: slots in file order, at most 200, every
 // value as text, and silence with an unchanged table whenever something fails.
 
+#include "calorie/core/food_reader.h"
+#include "calorie/core/food_table.h"
 #include "food_fixtures.h"
-#include "food_reader.h"
-#include "food_table.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,7 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <csignal>
 #include <stdexcept>
+#include <thread>
+#include <unistd.h>
 
 using jet4::ColumnType;
 using jet4::Table;
@@ -83,6 +87,7 @@ class FoodTableTest : public QObject {
     void encodesRowsAsLengthAndBytes();
     void childReportsHowItEnded();
     void childIsolatesLibmdbFaults();
+    void childWaitingForTheProcessorStillReads();
 
   private:
     QTemporaryDir dir_;
@@ -339,8 +344,52 @@ void FoodTableTest::childIsolatesLibmdbFaults() {
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(food_reader::Load(cycle, table), ChildEnd::Killed);
-    QVERIFY(clock.elapsed() < 1000);
+    QVERIFY(clock.elapsed() < 3000); // its second of processor time, not the wall-clock deadline
     QCOMPARE(Of(table.Slot(1)), Empty);
+}
+
+namespace {
+
+// The first child process of this process, or 0.
+pid_t ChildOf(pid_t parent) {
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!entry.toInt() || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid ...: the name may hold blanks, so read after its ")".
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 1 && rest[1].toInt() == parent)
+            return entry.toInt();
+    }
+    return 0;
+}
+
+} // namespace
+
+// A loaded machine leaves the reader waiting for the processor for a while; it must still
+// deliver every food. Stopping it stands in for the wait.
+void FoodTableTest::childWaitingForTheProcessorStillReads() {
+    const QString path = fixtures::Write(dir_, QStringLiteral("stalled.mdb"), fixtures::Foods(200));
+    std::atomic<bool> stalled = false;
+    std::thread stall([&stalled] {
+        const pid_t self = getpid();
+        for (int i = 0; i < 5000 && !stalled; ++i) {
+            if (const pid_t child = ChildOf(self)) {
+                kill(child, SIGSTOP);
+                stalled = true;
+                usleep(1'500'000);
+                kill(child, SIGCONT);
+            }
+        }
+    });
+    FoodSlots table;
+    const auto end = food_reader::Load(path, table);
+    stall.join();
+    QVERIFY(stalled);
+    QCOMPARE(end, food_reader::ChildEnd::Finished);
+    QCOMPARE(table.Slot(200).FoodName, QStringLiteral("食物200"));
 }
 
 QTEST_GUILESS_MAIN(FoodTableTest)

@@ -1,7 +1,7 @@
 #pragma once
 // Food databases the tests write for themselves with the Jet 4 writer.
 
-#include "jet4_writer.h"
+#include "fooddb/jet4_writer.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // The shipped food list: exactly 200 unique foods the tool accepts, each with its source, and
 // energies that follow the China Food Composition Tables transcription when it is at hand.
 
-#include "food_csv.h"
+#include "fooddb/food_csv.h"
 
 #include <QFile>
 #include <QHash>

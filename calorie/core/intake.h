@@ -1,0 +1,23 @@
+#pragma once
+// The arithmetic of the day's intake: energies read from list cells and node texts, the running
+// total and the two-line summary. The calorie window keeps the total and shows the summary.
+
+#include <QString>
+#include <optional>
+
+namespace 方法_卡路里计算器 {
+
+inline const QString Kcal = QStringLiteral(" 大卡");
+inline const QString IntakeLabel = QStringLiteral("共摄入：");
+
+// The number before the first " 大卡" of a list cell or node text, if there is one.
+std::optional<double> EnergyOf(const QString& text);
+
+// Adding never rounds; removing rounds to two decimals, an exact half to the even neighbour.
+double Added(double total, double energy);
+double Removed(double total, double energy);
+
+// "共摄入：<total> 大卡", CR LF, the fixed line on what a body uses.
+QString SummaryText(double total);
+
+} // namespace 方法_卡路里计算器
