@@ -1,4 +1,4 @@
-#include "jet4_writer.h"
+#include "fooddb/jet4_writer.h"
 
 #include <QSaveFile>
 #include <QSet>
@@ -304,6 +304,16 @@ QString CheckTable(const Table& table) {
             return QStringLiteral("column name \"%1\" appears twice").arg(c.name);
         names.insert(c.name.toLower());
     }
+    // The definition sits in one page, which keeps 8 bytes of its own; Jet would continue it on
+    // further pages, which this writer does not.
+    qsizetype definition = FirstColumnEntry + qsizetype(table.columns.size()) * ColumnEntrySize;
+    for (const Column& c : table.columns)
+        definition += 2 + 2 * c.name.size();
+    if (definition > PageSize - 8)
+        return QStringLiteral("the table definition needs %1 bytes, more than the %2 of one page: "
+                              "fewer columns or shorter names")
+            .arg(definition)
+            .arg(PageSize - 8);
     for (size_t r = 0; r < table.rows.size(); ++r) {
         const Row& row = table.rows[r];
         if (row.size() != table.columns.size())

@@ -2,7 +2,7 @@
 // mdbtools command-line tools.
 
 #include "food_fixtures.h"
-#include "jet4_writer.h"
+#include "fooddb/jet4_writer.h"
 
 #include <QFile>
 #include <QProcess>
@@ -87,6 +87,8 @@ class Jet4WriterTest : public QObject {
     void rejectsWhatCannotBeStored_data();
     void rejectsWhatCannotBeStored();
     void writeReplacesOnlyWhenComplete();
+    void definitionFitsOnePage_data();
+    void definitionFitsOnePage();
 
   private:
     QTemporaryDir dir_;
@@ -307,6 +309,42 @@ void Jet4WriterTest::writeReplacesOnlyWhenComplete() {
 
     QVERIFY(jet4::WriteDatabaseFile(path, fixtures::Foods(250), &error));
     QCOMPARE(Tool("mdb-count", {path, "FoodData"}), QStringLiteral("250\n"));
+}
+
+// A column takes 25 bytes of the definition page and its name 2 + 2 per character; the page
+// holds 4088 after 63 bytes of head. Both sides of that limit, for short and for longest names.
+void Jet4WriterTest::definitionFitsOnePage_data() {
+    QTest::addColumn<int>("nameLength");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("115 names of 4") << 4 << 115 << true;
+    QTest::newRow("116 names of 4") << 4 << 116 << false;
+    QTest::newRow("25 names of 64") << 64 << 25 << true;
+    QTest::newRow("26 names of 64") << 64 << 26 << false;
+    QTest::newRow("255 names of 4") << 4 << 255 << false;
+}
+
+void Jet4WriterTest::definitionFitsOnePage() {
+    QFETCH(int, nameLength);
+    QFETCH(int, columns);
+    QFETCH(bool, fits);
+    Table table{QStringLiteral("Wide"), {}, {{}}};
+    for (int i = 0; i < columns; ++i) {
+        table.columns.push_back({QStringLiteral("C%1").arg(i, nameLength - 1, 10, QChar(u'0'))});
+        table.rows[0].push_back(QString::number(i));
+    }
+    QString error;
+    const QByteArray bytes = jet4::BuildDatabase(table, &error);
+    QCOMPARE(bytes.isEmpty(), !fits);
+    if (!fits) {
+        QVERIFY2(error.startsWith(QStringLiteral("the table definition needs")), qPrintable(error));
+        return;
+    }
+    const QList<QStringList> rows =
+        LibmdbRows(fixtures::Write(dir_, QStringLiteral("wide.mdb"), table), table.name);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].size(), columns);
+    QCOMPARE(rows[0].last(), QString::number(columns - 1));
 }
 
 QTEST_GUILESS_MAIN(Jet4WriterTest)
