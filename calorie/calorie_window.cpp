@@ -18,6 +18,9 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     result->setAccessibleName(QStringLiteral("共摄入"));
     setTabOrder(m_meals, m_foods);
     setTabOrder(m_foods, result);
+    // The plan starts from the meals; the result box, created first, would otherwise have the
+    // focus and show the total's selection.
+    m_meals->setFocus();
 
     方法_卡路里计算器::InitMealTree(*this);
     方法_卡路里计算器::FillFoodList(*this);

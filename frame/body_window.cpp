@@ -33,6 +33,7 @@ QLabel* Label(QWidget* parent, const QString& name, const QString& text, const Q
 BodyWindow::BodyWindow(const BodyWindowDesign& design) : ToolWindow(design.caption) {
     CreateHeader(design);
     CreateLowerPanel(design);
+    m_fields.first()->setFocus(); // the user types at once; the result box would otherwise have it
 }
 
 void BodyWindow::CreateHeader(const BodyWindowDesign& design) {

@@ -249,6 +249,8 @@ ChildEnd Load(const QString& path, FoodSlots& table) {
     if (read.end != ChildEnd::Finished)
         qCInfo(lcFood, "%s: %s; %zu foods read", qUtf8Printable(path), Reason(read.end),
                rows.size());
+    else
+        qCDebug(lcFood, "%s: %zu foods read", qUtf8Printable(path), rows.size());
     int slot = FoodSlots::First;
     for (const FoodRecord& record : rows)
         table.Slot(slot++) = record;

@@ -237,6 +237,7 @@ void TestBodyWindows::inputRow() {
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QCOMPARE(QApplication::focusWidget(), chain.first()); // typing goes to the first field
     chain.first()->setFocus();
     for (int i = 1; i < chain.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -335,6 +335,7 @@ std::pair<int, int> RedAndHighlight(RichTextBox* box) {
 void TestCalorieWindow::totalShowsRedWhileTheListHasTheFocus() {
     QApplication::setActiveWindow(&Window());
     QVERIFY(QTest::qWaitForWindowActive(&Window()));
+    QCOMPARE(QApplication::focusWidget(), Window().TreeView_食物列表());
     AddFood(2, 0);
     QVERIFY(Window().ListView_食物列表()->hasFocus());
     RichTextBox* box = Window().RichTextBox_结果();
