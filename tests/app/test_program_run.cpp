@@ -2,7 +2,9 @@
 // advertisement page once, the update notice once about five seconds after start, one map of the
 // main window, nothing written to the home folder; closing within five seconds ends the program
 // without an update check; a missing update library or one without DoUpdate changes nothing
-// visible. Needs a display (xvfb-run).
+// visible. Needs a display (xvfb-run). The program runs inside a session bus of its own
+// (dbus-run-session), as under a desktop: without one, libdbus may start a bus that writes into
+// the home folder.
 
 #include "http_server.h"
 #include "x_watch.h"
@@ -14,6 +16,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -91,7 +95,9 @@ bool TestProgramRun::Start(const QString& updateLibrary) {
     m_x.Reset();
     m_server.Restart();
     m_sinceStart.start();
-    m_program.start(program, {});
+    // A process group of its own, so that cleanup ends the bus and the browser's helpers too.
+    m_program.setChildProcessModifier([] { ::setsid(); });
+    m_program.start(QStringLiteral("dbus-run-session"), {QStringLiteral("--"), program});
     return m_program.waitForStarted(5000);
 }
 
@@ -167,7 +173,7 @@ void TestProgramRun::closingWithinFiveSeconds() {
 
 void TestProgramRun::cleanup() {
     if (m_program.state() != QProcess::NotRunning) {
-        m_program.kill();
+        ::kill(-static_cast<pid_t>(m_program.processId()), SIGKILL);
         m_program.waitForFinished(5000);
     }
 }

@@ -31,8 +31,10 @@ window() {
     echo "${ids%%$'\n'*}"
 }
 
-# A process group of its own, so that a failure ends the browser's helper processes too.
-setsid "$prefix/bin/korvella" &
+# A process group of its own, so that a failure ends the browser's helper processes too; a
+# session bus of its own, as under a desktop (without one, libdbus may start a bus that writes
+# into the home folder).
+setsid dbus-run-session -- "$prefix/bin/korvella" &
 program=$!
 trap 'kill -KILL -- "-$program" 2>/dev/null || true' EXIT
 main=$(window Korvella) || fail "no main window"

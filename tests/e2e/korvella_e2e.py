@@ -1,0 +1,297 @@
+#!/usr/bin/python3
+"""End-to-end scenarios on the built program, driven through X input and read over AT-SPI.
+
+Each scenario is one run of the program on an X server of its own (Xvfb), inside a session bus
+of its own (dbus-run-session) with the accessibility bus started as a desktop starts it. The
+program is the build's korvella-fixture (app/main.cpp with the vendor host taken from the
+environment) laid out beside the build's libraries and Data/FoodData.mdb, its vendor host a
+closed port on 127.0.0.1, so nothing leaves the machine.
+
+    korvella_e2e.py --program-dir build/korvella --fixture build/tests/korvella-fixture \\
+        --close build/tests/x11_close --foods data/foods.csv [SCENARIO ...]
+
+A scenario is a function below taking a driver.Session, listed in SCENARIOS."""
+
+import argparse
+import csv
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import driver  # noqa: E402
+from driver import (Failure, cell, column, name_of, role_of, text_of,  # noqa: E402
+                    wait_equal, wait_for)
+
+MAIN = "Korvella"
+FOODS = []  # data/foods.csv, the source of Data/FoodData.mdb: one dict per row
+
+# Entry index: panel position inside the background panel at (0, 96), title, window caption.
+ENTRIES = [
+    ((498, 64), "1分钟了解自己", "一分钟彻底了解自己"),
+    ((14, 202), "卡路里计算器", "卡路里计算器"),
+    ((566, 326), "身体质量指数(BMI)", "身体质量指数(BMI)"),
+    ((290, 202), "标准体重计算", "标准体重计算"),
+    ((566, 202), "基础代谢计算", "基础代谢计算"),
+    ((14, 326), "健康体重范围", "健康体重范围"),
+    ((290, 326), "燃脂运动计算", "燃脂运动计算"),
+]
+
+
+def showing_windows(s):
+    """Captions of the showing windows, tooltips left out."""
+    return [name_of(w) for w in s.windows() if role_of(w) != "tool tip"]
+
+
+def open_entry(s, index, by):
+    """Presses entry index's title (at its place in the layout) or its logo (found by its
+    accessible name) and returns the caption of the one window then showing."""
+    (panel_x, panel_y), title, _ = ENTRIES[index]
+    main = s.window(MAIN)
+    if by == "title":
+        title_x = 118 if index == 1 else 116
+        s.press_in_window(s.x_window(MAIN), panel_x + title_x + 8, 96 + panel_y + 24 + 8)
+    else:
+        s.press(s.find(main, name=title, role="image"))
+
+    def one_tool_window():
+        names = showing_windows(s)
+        return names if len(names) == 1 and names != [MAIN] else None
+
+    try:
+        return wait_for("a window in place of the main window", one_tool_window)[0]
+    except Failure:
+        raise Failure(f"pressing the {by} of entry {index} ({title}) left the windows "
+                      f"{showing_windows(s)}") from None
+
+
+def close_tool(s, caption):
+    s.close(caption)
+    s.window(MAIN)
+    s.wait_gone(caption)
+
+
+def expect(what, seen, wanted):
+    if seen != wanted:
+        raise Failure(f"{what}: saw {seen!r}, expected {wanted!r}")
+
+
+# --- scenarios ------------------------------------------------------------------------------
+
+
+def entries(s):
+    """Every entry, by its title and by its logo, opens its own window in place of the main
+    window; closing that window brings the main window back."""
+    for index, (_, title, caption) in enumerate(ENTRIES):
+        for by in ("title", "logo"):
+            expect(f"window opened by the {by} of entry {index} ({title})",
+                   open_entry(s, index, by), caption)
+            close_tool(s, caption)
+
+
+def bmi(s):
+    """Height and weight typed (Tab between the fields), 计算, the report's first line."""
+    caption = ENTRIES[2][2]
+    expect("window opened by entry 2", open_entry(s, 2, "title"), caption)
+    window = s.window(caption)
+    height, weight = s.find(window, name="身高"), s.find(window, name="体重")
+    s.press(height)
+    s.wait_focus(window, "身高")
+    s.type("170")
+    s.key("Tab")
+    s.wait_focus(window, "体重")
+    s.type("65")
+    for field, value in ((height, "170"), (weight, "65")):
+        wait_equal(f'field "{name_of(field)}"', lambda: text_of(field), value)
+    s.press(s.find(window, name="计算", role="push button"))
+    result = s.find(window, name="计算结果")
+    report = wait_for("a report in the result box", lambda: text_of(result))
+    expect("report's first line", report.splitlines()[0], "您的身体质量指数（BMI）为：22.49")
+    close_tool(s, caption)
+
+
+def calorie(s):
+    """With 午餐 selected, double-clicked foods land under it and the summary adds them up."""
+    caption = ENTRIES[1][2]
+    expect("window opened by entry 1", open_entry(s, 1, "logo"), caption)
+    window = s.window(caption)
+    meals = s.find(window, name="今日餐单")
+    lunch = s.find(meals, name="午餐")
+    s.press(lunch)
+    wait_for("午餐 selected", lambda: lunch.getState().contains(driver.pyatspi.STATE_SELECTED))
+
+    foods = s.find(window, name="食物列表")
+    wait_equal("rows in the food list", lambda: foods.queryTable().nRows, len(FOODS))
+    summary = s.find(window, name="共摄入")
+    total, lunch_foods = 0.0, []
+    for row in (1, 3):
+        name, energy = (name_of(cell(foods, row, index)) for index in (0, 2))
+        expect(f"row {row} of the food list", (name, energy),
+               (FOODS[row]["FoodName"], FOODS[row]["FoodHot"] + " 大卡"))
+        s.press(cell(foods, row, 0), clicks=2)
+        total += float(FOODS[row]["FoodHot"])
+        # Over AT-SPI the box reads as its document, with one line break for each CR LF.
+        wait_equal(f"summary after double-clicking {name}", lambda: text_of(summary),
+                   f"共摄入：{total:.15g} 大卡\n总消耗 = 活动消耗 + 基础代谢率")
+        lunch_foods.append(f"{energy}  {name}")
+        wait_equal("meal plan", lambda: column(meals),
+                   ["早餐", "上午加餐", "午餐", *lunch_foods, "下午加餐", "晚餐", "晚上加餐"])
+    close_tool(s, caption)
+
+
+SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie)}
+
+
+# --- one run inside its session bus ---------------------------------------------------------
+
+
+def run_inside(args):
+    s = driver.Session([args.program], dict(os.environ), args.log, args.close)
+    with open(args.foods, encoding="utf-8", newline="") as table:
+        FOODS.extend(csv.DictReader(table))
+    s.environment.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    try:
+        s.start_accessibility_bus()
+        s.start_program(MAIN)
+        s.window(MAIN, timeout=20)
+        SCENARIOS[args.inside](s)
+        s.close(MAIN)
+        s.end_program()
+    except Failure as failure:
+        print(f"FAIL {args.inside}: {failure}\n{s.describe()}", flush=True)
+        return 1
+    return 0
+
+
+# --- the scenarios, each in a fresh X server and session bus --------------------------------
+
+
+def lay_out(folder, program_dir, fixture):
+    """The build's program folder, with the fixture in place of the program."""
+    os.mkdir(folder)
+    for entry in os.listdir(program_dir):
+        if entry != "korvella":
+            os.symlink(os.path.join(program_dir, entry), os.path.join(folder, entry))
+    program = os.path.join(folder, "korvella")
+    shutil.copy2(fixture, program)  # the program looks for its modules beside its real path
+    return program
+
+
+def start_x_server(log):
+    read_end, write_end = os.pipe()
+    # Without -noreset the server resets whenever its last client leaves, and refuses
+    # connections meanwhile: each xdotool call is such a client.
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                               "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+                              pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log,
+                              stderr=log, start_new_session=True)
+    os.close(write_end)
+    with os.fdopen(read_end) as display:
+        number = display.readline().strip()  # written once the server accepts clients
+    if not number:
+        server.kill()
+        raise Failure("Xvfb did not start")
+    return server, ":" + number
+
+
+def end_group(process):
+    try:
+        os.killpg(process.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+    process.wait()
+
+
+def run_scenario(name, args, work, vendor_port):
+    folder = os.path.join(work, name)
+    program = lay_out(folder, args.program_dir, args.fixture)
+    home, runtime = os.path.join(folder, "home"), os.path.join(folder, "runtime")
+    os.mkdir(home)
+    os.mkdir(runtime, 0o700)
+    environment = {k: v for k, v in os.environ.items()
+                   if k not in ("LD_LIBRARY_PATH", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS",
+                                "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                "XDG_STATE_HOME", "WAYLAND_DISPLAY", "XAUTHORITY")}
+    environment.update(HOME=home, XDG_RUNTIME_DIR=runtime, PYTHONIOENCODING="utf-8",
+                       KORVELLA_FIXTURE_VENDOR_HOST=f"127.0.0.1:{vendor_port}")
+    if os.geteuid() == 0:
+        environment["QTWEBENGINE_DISABLE_SANDBOX"] = "1"  # Chromium refuses its sandbox to root
+
+    session_log = os.path.join(folder, "session.log")
+    with open(os.path.join(folder, "xvfb.log"), "wb") as x_log:
+        x_server, environment["DISPLAY"] = start_x_server(x_log)
+    session = None
+    started = time.monotonic()
+    try:
+        with open(session_log, "wb") as log:  # the buses' chatter, and any traceback
+            session = subprocess.Popen(
+                ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__),
+                 "--inside", name, "--program", program, "--close", args.close, "--foods",
+                 args.foods, "--log", os.path.join(folder, "program.log")],
+                env=environment, stdin=subprocess.DEVNULL, stderr=log, start_new_session=True)
+        try:
+            status = session.wait(args.timeout)
+        except subprocess.TimeoutExpired:
+            print(f"FAIL {name}: still running after {args.timeout} s", flush=True)
+            status = 1
+    finally:
+        if session is not None:
+            end_group(session)  # the program, its browser processes, both buses
+        if x_server.poll() is not None:
+            print(f"the X server {environment['DISPLAY']} ended early, status {x_server.returncode}")
+        end_group(x_server)
+    if status != 0:
+        for title, path in (("session", session_log), ("X server", x_log.name)):
+            with open(path, encoding="utf-8", errors="replace") as log:
+                print(f"{title} errors:\n" + "".join(
+                    line for line in log if "Failed to set fd limit" not in line), end="")
+    print(f"{'PASS' if status == 0 else 'FAIL'} {name} ({time.monotonic() - started:.1f} s)",
+          flush=True)
+    return status == 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--program-dir")
+    parser.add_argument("--fixture")
+    parser.add_argument("--close", required=True)
+    parser.add_argument("--foods", required=True)
+    parser.add_argument("--timeout", type=float, default=60)
+    parser.add_argument("--inside", choices=SCENARIOS, help=argparse.SUPPRESS)
+    parser.add_argument("--program", help=argparse.SUPPRESS)
+    parser.add_argument("--log", help=argparse.SUPPRESS)
+    parser.add_argument("scenarios", nargs="*", choices=[[], *SCENARIOS], metavar="SCENARIO",
+                        help=f"one of {', '.join(SCENARIOS)}; all when none is given")
+    args = parser.parse_args()
+    if args.inside:
+        return run_inside(args)
+    if not (args.program_dir and args.fixture):
+        parser.error("--program-dir and --fixture are required")
+    for path in ("program_dir", "fixture", "close", "foods"):
+        setattr(args, path, os.path.abspath(getattr(args, path)))
+
+    # A bound port that does not listen: every connection to the vendor host is refused.
+    closed = socket.socket()
+    closed.bind(("127.0.0.1", 0))
+    passed = failed = 0
+    with tempfile.TemporaryDirectory(prefix="korvella-e2e-") as work:
+        for name in args.scenarios or SCENARIOS:
+            if run_scenario(name, args, work, closed.getsockname()[1]):
+                passed += 1
+            else:
+                failed += 1
+    closed.close()
+    print(f"{passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))  # unwinds, ending the groups
+    sys.exit(main())
