@@ -5,14 +5,20 @@
 
 #include "ad_panel.h"
 #include "form_main.h"
+#include "frame/message.h"
 #include "http_server.h"
 #include "main_methods.h"
 #include "standard_weight_tables.h"
 #include "tool_window.h"
 
+#include <QDesktopServices>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPlatformSurfaceEvent>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -35,6 +41,23 @@ class SurfaceWatch : public QObject {
     }
 };
 
+QStringList Contents(const QString& folder) {
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries.append(it.next());
+    return entries;
+}
+
+bool Discarded(QWidget* panel) {
+    const QObjectList children = panel->children();
+    return std::any_of(children.begin(), children.end(), [](const QObject* child) {
+        return child->inherits("QWebEnginePage") &&
+               child->property("lifecycleState").toInt() == 2; // Discarded
+    });
+}
+
 } // namespace
 
 class TestAdPanel : public QObject {
@@ -47,9 +70,20 @@ class TestAdPanel : public QObject {
     void navigatesOnceAfterDataAndFirstFrame();
     void updateNoticeAfterFiveSecondsWithToolOpen();
     void neverReloaded();
+    void hostilePage_data();
+    void hostilePage();
     void cleanupTestCase();
 
+  public Q_SLOTS:
+    void openUrl(const QUrl& url) { m_opened.append(url); }
+
   private:
+    void CloseStrayWindows();
+
+    QTemporaryDir m_home;
+    QList<QUrl> m_opened;
+    QStringList m_messages;
+    QStringList m_strays; // modal dialogs and pop-ups that appeared
     HttpServer m_server;
     QElapsedTimer m_sinceCreation;
     Form_Main* m_form = nullptr;
@@ -64,6 +98,15 @@ void TestAdPanel::initTestCase() {
     QSKIP("Qt WebEngine itself fails AddressSanitizer: a new-delete-type-mismatch in its "
           "WebContentsAdapter teardown and leaks in libQt6WebEngineCore at exit");
 #endif
+    // The panel must leave the home folder as it found it, whatever the page does.
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", m_home.path().toLocal8Bit());
+    for (const char* name :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
+        qunsetenv(name);
+    // No real browser: clicked links land here.
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+    SetMessageObserver([this](const QString& text) { m_messages.append(text); });
     m_server.SetAnswer(AdPath, {200,
                                 "<html><head><title>Korvella AD</title></head>"
                                 "<body style='margin:0;background:#fc9'>AD</body></html>",
@@ -156,8 +199,161 @@ void TestAdPanel::neverReloaded() {
     QCOMPARE(m_surface.destroyed, 0);
 }
 
+void TestAdPanel::CloseStrayWindows() {
+    for (QWidget* stray : {QApplication::activeModalWidget(), QApplication::activePopupWidget()}) {
+        if (stray) {
+            m_strays.append(QString::fromLatin1(stray->metaObject()->className()));
+            stray->close();
+        }
+    }
+}
+
+// Pages that try to take over, stall, crash or leave their strip. What the page did is read from
+// its title, which its script sets once it has run.
+void TestAdPanel::hostilePage_data() {
+    QTest::addColumn<int>("status"); // 0: nothing listens on the port
+    QTest::addColumn<QByteArray>("html");
+    QTest::addColumn<QString>("ready"); // the title the page sets, or "" for none
+    QTest::addColumn<Qt::MouseButton>("click");
+    QTest::addColumn<bool>("browser"); // whether a browser starts for a clicked link
+    QTest::addColumn<QByteArray>("opened");
+    QTest::addColumn<bool>("shown"); // the panel at the end
+    QTest::addColumn<int>("loads");
+    const QByteArray strip = "<html><body style='margin:0;height:95px;background:#fc9'";
+    const QByteArray link = "<a href=/landing style='display:block;height:95px'>AD</a>";
+    // Once the page has been drawn: input before that may be dropped.
+    const QByteArray ready =
+        "<script>onload=()=>requestAnimationFrame(()=>setTimeout(()=>document.title='ready'))"
+        "</script>";
+    const auto none = Qt::NoButton;
+    QTest::newRow("dialogs") << 200
+                             << strip + "><script>alert(1);confirm(2);prompt(3);"
+                                        "document.title='ran'</script>"
+                             << "ran" << none << true << QByteArray() << true << 1;
+    QTest::newRow("link") << 200 << strip + ">" + link + ready << "ready" << Qt::LeftButton << true
+                          << QByteArray("/landing") << true << 1;
+    QTest::newRow("link, no browser")
+        << 200 << strip + ">" + link + ready << "ready" << Qt::LeftButton << false
+        << QByteArray("/landing") << true << 1;
+    QTest::newRow("new window from a click, none without")
+        << 200
+        << strip + "><a target=_blank href=/landing style='display:block;height:95px'>AD</a>"
+                   "<script>window.open('/popup');document.title='ready'</script>"
+        << "ready" << Qt::LeftButton << true << QByteArray("/landing") << true << 1;
+    QTest::newRow("window.open on click")
+        << 200
+        << strip + "><div style='height:95px' onclick=\"window.open('/landing')\">AD</div>" + ready
+        << "ready" << Qt::LeftButton << true << QByteArray("/landing") << true << 1;
+    QTest::newRow("context menu")
+        << 200
+        << strip + "><div style='height:95px' oncontextmenu=\"document.title='menu'\">AD</div>" +
+               ready
+        << "ready" << Qt::RightButton << true << QByteArray() << true << 1;
+    QTest::newRow("larger than the strip")
+        << 200 << strip + "><div style='width:3000px;height:900px'></div>" + ready << "ready"
+        << none << true << QByteArray() << true << 1;
+    QTest::newRow("empty error status")
+        << 500 << QByteArray() << "" << none << true << QByteArray() << false << 1;
+    QTest::newRow("missing server")
+        << 0 << QByteArray() << "" << none << true << QByteArray() << false << 0;
+    QTest::newRow("busy") << 200 << strip + "><script>for(;;){}</script>"
+                          << "" << none << true << QByteArray() << false << 1;
+    // Dies at the heap limit, is reloaded once, dies again.
+    QTest::newRow("memory without end")
+        << 200
+        << strip + "><script>const a=[];"
+                   "setInterval(()=>{for(let i=0;i<50;++i)a.push(new Array(1e5).fill(i+.5))},5)"
+                   "</script>"
+        << "" << none << true << QByteArray() << false << 2;
+}
+
+void TestAdPanel::hostilePage() {
+    QFETCH(int, status);
+    QFETCH(QByteArray, html);
+    QFETCH(QString, ready);
+    QFETCH(Qt::MouseButton, click);
+    QFETCH(bool, browser);
+    QFETCH(QByteArray, opened);
+    QFETCH(bool, shown);
+    QFETCH(int, loads);
+    const QByteArray path = "/hostile/" + QByteArray(QTest::currentDataTag()).toPercentEncoding();
+    m_server.SetAnswer(path, {status, html, "text/html", 0, false});
+    m_server.Restart();
+    m_opened.clear();
+    m_messages.clear();
+    m_strays.clear();
+    QByteArray host = m_server.Host();
+    if (status == 0) {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        host = "127.0.0.1:" + QByteArray::number(closed.serverPort());
+    }
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, &TestAdPanel::CloseStrayWindows);
+    watch.start(50);
+    if (!browser) {
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "noSuchSlot");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such method"));
+    }
+
+    QWidget window;
+    window.resize(857, 200);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QWidget* panel = CreateAdPanel(&window, {0, 0, 857, 95}, QUrl("http://" + host + path));
+    QVERIFY(panel);
+    if (!ready.isEmpty())
+        QTRY_COMPARE_WITH_TIMEOUT(panel->property("title").toString(), ready, 10000);
+    if (click != Qt::NoButton)
+        QTest::mouseMove(panel->focusProxy(), {400, 40});
+    if (click == Qt::RightButton) {
+        QTest::mouseClick(panel->focusProxy(), click, {}, {400, 40});
+        QTRY_COMPARE(panel->property("title").toString(), QStringLiteral("menu"));
+        QTest::qWait(500); // the engine's menu would show by now
+    } else if (click != Qt::NoButton) {
+        QTest::mouseClick(panel->focusProxy(), click, {}, {400, 40});
+        if (browser)
+            QTRY_COMPARE(m_opened.size(), 1);
+        else
+            QTRY_COMPARE(m_messages.size(), 1);
+    }
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.Count(path), loads, 15000);
+    if (!shown) // for good: the page discarded, its renderer ended
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible() && Discarded(panel), 20000);
+    if (QTest::currentDataTag() == QByteArrayLiteral("larger than the strip")) {
+        // Page colour where scrollbars would be: the right and the bottom edge.
+        // The engine adds scrollbars some frames after the page has been drawn; nothing
+        // signals it.
+        QTest::qWait(1000);
+        const QImage strip = panel->grab().toImage();
+        QCOMPARE(strip.pixel(852, 40), 0xffffcc99);
+        QCOMPARE(strip.pixel(400, 91), 0xffffcc99);
+    }
+
+    QCOMPARE(panel->isVisible(), shown);
+    QCOMPARE(m_server.Count(path), loads);
+    QCOMPARE(m_server.Count("/landing"), 0);
+    const QUrl target("http://" + host + opened);
+    QCOMPARE(m_opened, browser && !opened.isEmpty() ? QList<QUrl>{target} : QList<QUrl>{});
+    if (!browser)
+        QVERIFY(m_messages.constFirst().contains(target.toString()));
+    if (shown)
+        QCOMPARE(panel->property("url").toUrl(), QUrl("http://" + host + path));
+    QVERIFY2(m_strays.isEmpty(), qPrintable(m_strays.join(QLatin1Char(' '))));
+}
+
 void TestAdPanel::cleanupTestCase() {
     delete m_form;
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    // Without a session bus, Qt's X11 platform has libdbus start one, which notes it in ~/.dbus:
+    // that is the test's display, not the panel.
+    const QStringList written =
+        Contents(m_home.path())
+            .filter(QRegularExpression(QStringLiteral("^") +
+                                       QRegularExpression::escape(m_home.path()) +
+                                       QStringLiteral("/(?!\\.dbus(/|$))")));
+    QCOMPARE(written, QStringList());
 }
 
 QTEST_MAIN(TestAdPanel)
