@@ -1,10 +1,15 @@
 #include "app/ad_panel.h"
 
 #include "app/ad/ad_module.h"
+#include "frame/message.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QLibrary>
+#include <QLoggingCategory>
 #include <QOpenGLContext>
+#include <QUrl>
+#include <QWidget>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -15,6 +20,8 @@ Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcAd, "korvella.ad", QtWarningMsg)
 
 // Qt WebEngine insists on a shared OpenGL context, which Qt otherwise makes in the QApplication
 // constructor, on the start-up path. The panel draws in software (see the module), so the context
@@ -35,23 +42,46 @@ bool BrowserMayStart() {
     return true;
 }
 
+void OpenLink(QWidget* panel, const QUrl& url) {
+    if (QDesktopServices::openUrl(url))
+        return;
+    qCInfo(lcAd).noquote() << "no browser opened" << url.toString(QUrl::FullyEncoded);
+    // Encoded, so that what the user copies is exactly what was clicked.
+    ShowMessage(panel ? panel->window() : nullptr,
+                QStringLiteral("无法打开浏览器。请复制下面的地址，粘贴到浏览器中打开：\n") +
+                    url.toString(QUrl::FullyEncoded));
+}
+
+void Log(const QString& what) {
+    qCInfo(lcAd).noquote() << what;
+}
+
 } // namespace
 
 QWidget* CreateAdPanel(QWidget* parent, const QRect& geometry, const QUrl& url) {
-    if (!BrowserMayStart())
+    if (!BrowserMayStart()) {
+        qCInfo(lcAd) << "no panel: running as root with the browser's sandbox on";
         return nullptr;
+    }
     ProvideShareContext(); // before loading: the engine checks for it as its library loads
+    QStringList errors;
     for (const QString& name : {QCoreApplication::applicationDirPath() + QStringLiteral("/") +
                                     QLatin1String(KorvellaAdModule),
                                 QString::fromLatin1(KorvellaAdModule)}) {
         QLibrary module(name);
-        if (!module.load())
+        if (!module.load()) {
+            errors.append(module.errorString());
             continue;
+        }
         auto create = reinterpret_cast<KorvellaCreateAdPanelFunction>(
             module.resolve(KorvellaCreateAdPanelName));
-        if (!create)
+        if (!create) {
+            qCInfo(lcAd).noquote()
+                << "module" << module.fileName() << "lacks" << KorvellaCreateAdPanelName;
             return nullptr;
-        return create(parent, geometry, url);
+        }
+        return create(parent, geometry, url, KorvellaAdHost{&OpenLink, &Log});
     }
+    qCInfo(lcAd).noquote() << "no panel: module not loaded:" << errors.join(QStringLiteral("; "));
     return nullptr;
 }

@@ -16,5 +16,6 @@ void ShowMessage(QWidget* parent, const QString& text) {
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Korvella"), text, QMessageBox::Ok, parent);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse); // an address in it can be copied
     box.exec();
 }

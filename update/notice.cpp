@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 
@@ -22,10 +23,22 @@ std::optional<QVersionNumber> ParseVersion(const QString& line) {
     return QVersionNumber::fromString(line);
 }
 
+// Control and format characters (bidirectional overrides, zero-width joiners) can make an
+// address read as another one.
+bool HasHiddenCharacters(const QString& line) {
+    return std::any_of(line.begin(), line.end(), [](QChar c) {
+        return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
+    });
+}
+
 std::optional<QUrl> ParseDownload(const QString& line) {
+    if (HasHiddenCharacters(line))
+        return std::nullopt;
     const QUrl url(line, QUrl::StrictMode);
     const QString scheme = url.scheme();
-    if (!url.isValid() || url.host().isEmpty() ||
+    // User information before the host ("http://vendor.example:x@other.example/") hides the host
+    // the browser really goes to.
+    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty() ||
         (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return std::nullopt;
     return url;

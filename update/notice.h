@@ -9,7 +9,7 @@
 
 struct Notice {
     QVersionNumber version;
-    QUrl download; // http or https only
+    QUrl download; // http or https, without user information or hidden characters
 };
 
 // Bytes beyond this are not read: the notice is a few dozen bytes.

@@ -7,19 +7,56 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// The update library is apart from the program and shows its own boxes, in the program's manner:
+// caption "Korvella", no icon, OK only; the address can be selected and copied.
+void OpenDownloadPage(QWidget* owner, const QUrl& download) {
+    if (QDesktopServices::openUrl(download))
+        return;
+    auto* box =
+        new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Korvella"),
+                        QStringLiteral("无法打开浏览器。请复制下面的地址，粘贴到浏览器中打开"
+                                       "：\n%1")
+                            .arg(download.toString(QUrl::FullyEncoded)),
+                        QMessageBox::Ok, owner);
+    box->setObjectName(QStringLiteral("UpdateNoBrowser"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_QuitOnClose, false);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box->show();
+}
+
+} // namespace
 
 UpdateCheck::UpdateCheck(QWidget* owner, const QVersionNumber& current)
     : m_owner(owner), m_current(current), m_network(new QNetworkAccessManager(this)) {}
 
 void UpdateCheck::Start(const QUrl& address) {
+    m_host = address.host();
     QNetworkRequest request(address);
-    request.setTransferTimeout(TimeoutMs);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setMaximumRedirectsAllowed(5);
     m_reply = m_network->get(request);
     m_reply->setReadBufferSize(MaxNoticeBytes + 1); // a flood stays in the socket, not in memory
+    connect(m_reply, &QNetworkReply::redirected, this, &UpdateCheck::Redirected);
     connect(m_reply, &QNetworkReply::readyRead, this, &UpdateCheck::Receive);
     connect(m_reply, &QNetworkReply::finished, this, &UpdateCheck::Finish);
+    QTimer::singleShot(TimeoutMs, m_reply, &QNetworkReply::abort);
+}
+
+void UpdateCheck::Redirected(const QUrl& target) {
+    const QString scheme = target.scheme();
+    if (target.host().compare(m_host, Qt::CaseInsensitive) == 0 && target.userInfo().isEmpty() &&
+        (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
+        Q_EMIT m_reply->redirectAllowed();
+    else
+        m_reply->abort();
 }
 
 void UpdateCheck::Receive() {
@@ -51,11 +88,18 @@ void UpdateCheck::ShowNotice(const Notice& notice) {
     box->setAttribute(Qt::WA_QuitOnClose, false); // closing the main window still ends the program
     box->setWindowModality(Qt::NonModal);
     box->setWindowTitle(QStringLiteral("Korvella"));
-    box->setText(QStringLiteral("Korvella 有新版本 %1（您的版本是 %2）。\n要打开下载页面吗？")
-                     .arg(notice.version.toString(), m_current.toString()));
-    QPushButton* open = box->addButton(QStringLiteral("打开下载页面"), QMessageBox::AcceptRole);
-    box->addButton(QStringLiteral("以后再说"), QMessageBox::RejectRole);
+    // The host as the browser will see it (an international name in its ASCII form), so that a
+    // look-alike name cannot pass for the vendor's.
     const QUrl download = notice.download;
-    connect(open, &QPushButton::clicked, box, [download] { QDesktopServices::openUrl(download); });
+    box->setText(QStringLiteral("Korvella 有新版本 %1（您的版本是 %2）。\n"
+                                "要打开下载页面吗？它在 %3 上。")
+                     .arg(notice.version.toString(), m_current.toString(),
+                          download.host(QUrl::FullyEncoded)));
+    QPushButton* open = box->addButton(QStringLiteral("打开下载页面"), QMessageBox::AcceptRole);
+    open->setToolTip(download.toString(QUrl::FullyEncoded));
+    box->addButton(QStringLiteral("以后再说"), QMessageBox::RejectRole);
+    QWidget* owner = m_owner;
+    connect(open, &QPushButton::clicked, box,
+            [owner, download] { OpenDownloadPage(owner, download); });
     box->show();
 }

@@ -23,10 +23,11 @@ class UpdateCheck : public QObject {
 
     void Start(const QUrl& address);
 
-    // A silent server is given up after this.
+    // The whole check, connect to last byte, ends after this: a slow or endless server included.
     static constexpr int TimeoutMs = 10000;
 
   private:
+    void Redirected(const QUrl& target);
     void Receive();
     void Finish();
     void ShowNotice(const Notice& notice);
@@ -35,6 +36,7 @@ class UpdateCheck : public QObject {
     QVersionNumber m_current;
     QNetworkAccessManager* m_network;
     QNetworkReply* m_reply = nullptr;
+    QString m_host; // of the notice's address: redirects stay on it
     QByteArray m_bytes;
     bool m_tooLarge = false;
 };

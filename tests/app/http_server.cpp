@@ -2,6 +2,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 HttpServer::HttpServer() : m_server(new QTcpServer(this)) {
     if (!m_server->listen(QHostAddress::LocalHost))
@@ -22,6 +23,13 @@ QByteArray HttpServer::Host() const {
 
 void HttpServer::SetAnswer(const QByteArray& path, const Answer& answer) {
     m_answers.insert(path, answer);
+    m_trickleMs.remove(path);
+    m_locations.remove(path);
+}
+
+void HttpServer::SetRedirect(const QByteArray& path, const QByteArray& location) {
+    m_answers.insert(path, {302, {}, "text/plain", 0, false});
+    m_locations.insert(path, location);
 }
 
 void HttpServer::Restart() {
@@ -77,9 +85,27 @@ void HttpServer::Read(QTcpSocket* socket) {
         Flood(socket);
         return;
     }
+    if (m_locations.contains(path))
+        header += "Location: " + m_locations.value(path) + "\r\n";
     header += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n\r\n";
+    if (m_trickleMs.value(path) > 0) {
+        socket->write(header);
+        Trickle(socket, answer.body, m_trickleMs.value(path));
+        return;
+    }
     socket->write(header + answer.body);
     socket->disconnectFromHost();
+}
+
+void HttpServer::Trickle(QTcpSocket* socket, QByteArray rest, int ms) {
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    if (rest.isEmpty()) {
+        socket->disconnectFromHost();
+        return;
+    }
+    socket->write(rest.left(1));
+    QTimer::singleShot(ms, socket, [this, socket, rest, ms] { Trickle(socket, rest.mid(1), ms); });
 }
 
 void HttpServer::Flood(QTcpSocket* socket) {

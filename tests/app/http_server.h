@@ -32,6 +32,10 @@ class HttpServer : public QObject {
     quint16 Port() const;
     QByteArray Host() const; // "127.0.0.1:port"
     void SetAnswer(const QByteArray& path, const Answer& answer);
+    // After SetAnswer, which undoes both: the answer's body one byte every ms milliseconds.
+    void SetTrickle(const QByteArray& path, int ms) { m_trickleMs.insert(path, ms); }
+    // An answer 302 to location.
+    void SetRedirect(const QByteArray& path, const QByteArray& location);
     void Restart(); // clears the log and the clock
     // Called as each request arrives, before it is answered.
     void SetObserver(std::function<void(const QByteArray& path)> observer) {
@@ -48,11 +52,14 @@ class HttpServer : public QObject {
     void Accept();
     void Read(QTcpSocket* socket);
     void Flood(QTcpSocket* socket);
+    void Trickle(QTcpSocket* socket, QByteArray rest, int ms);
 
     QTcpServer* m_server;
     std::function<void(const QByteArray& path)> m_observer;
     QElapsedTimer m_clock;
     QHash<QByteArray, Answer> m_answers;
+    QHash<QByteArray, int> m_trickleMs;
+    QHash<QByteArray, QByteArray> m_locations;
     QList<Request> m_requests;
     QHash<QTcpSocket*, qint64> m_floodLeft;
     qint64 m_floodSentWhenClosed = -1;
