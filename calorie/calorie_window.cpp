@@ -25,6 +25,11 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     方法_卡路里计算器::FillFoodList(*this);
 }
 
+// The search watches the list and the window's focus: it goes first, before the list it watches.
+Form_卡路里计算器::~Form_卡路里计算器() {
+    delete m_search;
+}
+
 namespace {
 // Nodes and rows are never edited in place: meals are told apart by their text.
 QTreeWidget* Tree(QWidget* parent, const QString& name, const QRect& geometry,

@@ -15,6 +15,7 @@ class Form_卡路里计算器 final : public ToolWindow {
     // Lists the given table, the program's food table unless a test passes its own.
     explicit Form_卡路里计算器(const FoodSlots& foods);
     Form_卡路里计算器();
+    ~Form_卡路里计算器() override;
 
     QTreeWidget* TreeView_食物列表() const { return m_meals; }
     QTreeWidget* ListView_食物列表() const { return m_foods; }
