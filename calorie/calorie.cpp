@@ -2,6 +2,7 @@
 
 #include "calorie/calorie_window.h"
 #include "calorie/core/food_table.h"
+#include "frame/core/numbers.h"
 
 #include <QTreeWidget>
 
@@ -26,6 +27,20 @@ QTreeWidgetItem* MealNode(QTreeWidget* tree, const QString& meal) {
     return nullptr;
 }
 
+// The meal's second column: the sum of its foods, empty while it has none.
+void ShowSubtotal(QTreeWidgetItem* meal) {
+    double sum = 0;
+    for (int i = 0; i < meal->childCount(); ++i) {
+        if (const auto energy = EnergyOf(meal->child(i)->text(0)))
+            sum = Added(sum, *energy);
+    }
+    const QString subtotal = meal->childCount() ? FormatNumber(sum) + Kcal : QString();
+    meal->setText(1, subtotal);
+    meal->setData(1, Qt::AccessibleTextRole,
+                  meal->text(0) + QStringLiteral("小计 ") +
+                      (subtotal.isEmpty() ? QStringLiteral("无") : subtotal));
+}
+
 bool IsEmpty(const FoodRecord& food) {
     return food.FoodName.isEmpty() && food.FoodOtherName.isEmpty() && food.FoodHot.isEmpty() &&
            food.FoodQuantity.isEmpty();
@@ -34,8 +49,12 @@ bool IsEmpty(const FoodRecord& food) {
 } // namespace
 
 void InitMealTree(Form_卡路里计算器& form) {
-    for (const QString& meal : Meals)
-        form.TreeView_食物列表()->addTopLevelItem(new QTreeWidgetItem({meal}));
+    for (const QString& meal : Meals) {
+        auto* node = new QTreeWidgetItem({meal});
+        node->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        form.TreeView_食物列表()->addTopLevelItem(node);
+        ShowSubtotal(node);
+    }
 }
 
 void FillFoodList(Form_卡路里计算器& form) {
@@ -71,8 +90,12 @@ void AddFoodToMeal(Form_卡路里计算器& form) {
     if (!EnergyOf(energy))
         return;
     QTreeWidgetItem* meal = MealNode(form.TreeView_食物列表(), selected->text(0));
-    meal->addChild(new QTreeWidgetItem({energy + QStringLiteral("  ") + row->text(0)}));
+    auto* node = new QTreeWidgetItem({energy + QStringLiteral("  ") + row->text(0)});
+    meal->addChild(node);
+    // A food's text may use the subtotal's column: food nodes leave it empty.
+    node->setFirstColumnSpanned(true);
     AddIntake(form, energy);
+    ShowSubtotal(meal);
 }
 
 void RemoveFoodFromMeal(Form_卡路里计算器& form) {
@@ -80,7 +103,10 @@ void RemoveFoodFromMeal(Form_卡路里计算器& form) {
     if (!selected || Meals.contains(selected->text(0)))
         return;
     RemoveIntake(form, selected->text(0));
+    QTreeWidgetItem* meal = selected->parent();
     delete selected;
+    if (meal)
+        ShowSubtotal(meal);
 }
 
 } // namespace 方法_卡路里计算器

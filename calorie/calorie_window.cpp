@@ -2,9 +2,11 @@
 
 #include "calorie/calorie.h"
 #include "calorie/core/food_table.h"
+#include "calorie/food_search.h"
 #include "frame/rich_text_box.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTreeWidget>
 
 Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自定义变量::FoodTable) {}
@@ -26,6 +28,11 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     方法_卡路里计算器::FillFoodList(*this);
 }
 
+// The search watches the list and the window's focus: it goes first, before the list it watches.
+Form_卡路里计算器::~Form_卡路里计算器() {
+    delete m_search;
+}
+
 namespace {
 // Nodes and rows are never edited in place: meals are told apart by their text.
 QTreeWidget* Tree(QWidget* parent, const QString& name, const QRect& geometry,
@@ -44,6 +51,13 @@ void Form_卡路里计算器::CreateMealTree() {
     m_meals = Tree(this, QStringLiteral("TreeView_食物列表"), {2, 2, 233, 465},
                    QStringLiteral("双击节点删除"), QStringLiteral("今日餐单"));
     m_meals->setHeaderHidden(true);
+    // The second column holds each meal's subtotal; its header names it for screen readers.
+    m_meals->setHeaderLabels({QStringLiteral("餐次"), QStringLiteral("小计")});
+    m_meals->header()->setStretchLastSection(false);
+    m_meals->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_meals->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_meals->setAllColumnsShowFocus(true); // one focus frame around the meal row, not per cell
+    m_meals->installEventFilter(this);
     connect(m_meals, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::RemoveFoodFromMeal(*this); });
 }
@@ -64,4 +78,23 @@ void Form_卡路里计算器::CreateFoodList() {
     m_foods->header()->setStretchLastSection(false);
     connect(m_foods, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::AddFoodToMeal(*this); });
+    m_foods->installEventFilter(this);
+    m_search = new FoodSearch(m_foods, [this] { 方法_卡路里计算器::AddFoodToMeal(*this); });
+}
+
+// Enter does what a double-click does, in the list and in the tree; Delete removes as well.
+bool Form_卡路里计算器::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_foods || watched == m_meals) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        if (watched == m_foods && enter) {
+            方法_卡路里计算器::AddFoodToMeal(*this);
+            return true;
+        }
+        if (watched == m_meals && (enter || key == Qt::Key_Delete)) {
+            方法_卡路里计算器::RemoveFoodFromMeal(*this);
+            return true;
+        }
+    }
+    return ToolWindow::eventFilter(watched, event);
 }

@@ -4,12 +4,15 @@
 #include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
 #include "calorie/core/food_table.h"
+#include "calorie/food_search.h"
 #include "food_fixtures.h"
 #include "frame/message.h"
 #include "frame/rich_text_box.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -59,6 +62,12 @@ class TestCalorieWindow : public QObject {
     void smallDatabaseShowsOnlyItsFoods();
     void noRenaming();
     void totalShowsRedWhileTheListHasTheFocus();
+    void findAsYouType_data();
+    void findAsYouType();
+    void searchEndsOnLeavingTheList();
+    void planWithTheKeyboard();
+    void subtotalsAddUpToTheTotal_data();
+    void subtotalsAddUpToTheTotal();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -70,6 +79,7 @@ class TestCalorieWindow : public QObject {
     QTemporaryDir m_dir;
     FoodSlots m_foods;
     FoodSlots m_three;
+    FoodSlots m_named; // m_foods with real names in some slots
     std::unique_ptr<Form_卡路里计算器> m_window;
 };
 
@@ -80,6 +90,16 @@ void TestCalorieWindow::initTestCase() {
     自定义方法::LoadFoodTable(fixtures::Write(m_dir, "foods.mdb", TestFoods()), m_foods);
     QCOMPARE(m_foods.Slot(200).FoodName, QStringLiteral("食物200"));
     自定义方法::LoadFoodTable(fixtures::Write(m_dir, "three.mdb", fixtures::Foods(3)), m_three);
+    m_named = m_foods;
+    const std::pair<int, QStringList> named[] = {{3, {"番茄", "西红柿"}},
+                                                 {4, {"绿豆", ""}},
+                                                 {6, {"蛤蜊", "花蛤"}},
+                                                 {150, {"金枪鱼", "吞拿鱼"}},
+                                                 {190, {"豆沙", "红豆沙"}}};
+    for (const auto& [slot, names] : named) {
+        m_named.Slot(slot).FoodName = names[0];
+        m_named.Slot(slot).FoodOtherName = names[1];
+    }
 }
 
 void TestCalorieWindow::init() {
@@ -348,6 +368,173 @@ void TestCalorieWindow::totalShowsRedWhileTheListHasTheFocus() {
     QVERIFY(box->hasFocus());
     QVERIFY(RedAndHighlight(box).second > 20);
     QCOMPARE(box->SelText(), QStringLiteral("52"));
+}
+
+namespace {
+
+QStringList Shown(QTreeWidget* list) {
+    QStringList names;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (!list->topLevelItem(i)->isHidden())
+            names.append(list->topLevelItem(i)->text(0));
+    }
+    return names;
+}
+
+// Keys as a user types them, each to whatever has the focus then.
+void Type(const QString& keys) {
+    for (QChar c : keys)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+void Key(Qt::Key key) {
+    QTest::keyClick(QApplication::focusWidget(), key);
+}
+
+bool ActivateWithListFocused(Form_卡路里计算器& window) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.ListView_食物列表()->setFocus();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+} // namespace
+
+// Each way of typing opens the field with the text and shows the matches in table order, the
+// first selected; Esc shows all foods again with the found one selected and in view.
+void TestCalorieWindow::findAsYouType_data() {
+    QTest::addColumn<QString>("how"); // keys, commit (input method), find (Ctrl+F), paste
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("initials") << "keys"
+                              << "xhs" << QStringList{"番茄"};
+    QTest::newRow("far down the list") << "keys"
+                                       << "dous" << QStringList{"豆沙"};
+    QTest::newRow("input method") << "commit"
+                                  << "吞拿" << QStringList{"金枪鱼"};
+    QTest::newRow("Ctrl+F") << "find"
+                            << "geli" << QStringList{"蛤蜊"};
+    QTest::newRow("nothing") << "keys"
+                             << "zz" << QStringList{};
+    QTest::newRow("10000 characters") << "paste" << QString(10000, u'x') << QStringList{};
+}
+
+void TestCalorieWindow::findAsYouType() {
+    QFETCH(QString, how);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, shown);
+    Form_卡路里计算器 window(m_named);
+    QVERIFY(ActivateWithListFocused(window));
+    QTreeWidget* list = window.ListView_食物列表();
+    list->setCurrentItem(list->topLevelItem(1));
+    QLineEdit* field = window.Search().Field();
+    if (how == "keys") {
+        Type(typed);
+    } else if (how == "commit") {
+        QInputMethodEvent commit;
+        commit.setCommitString(typed);
+        QApplication::sendEvent(list, &commit);
+    } else {
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(Shown(list).size(), 200);
+        QApplication::clipboard()->setText(typed);
+        if (how == "find")
+            Type(typed);
+        else
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    }
+    QVERIFY(field->hasFocus());
+    QVERIFY(typed.startsWith(field->text()) && !field->text().isEmpty());
+    QCOMPARE(Shown(list), shown);
+    QCOMPARE(list->selectedItems().size(), shown.size() ? 1 : 0);
+    QCOMPARE(field->accessibleDescription(), shown.size() ? "" : "没有找到");
+
+    Key(Qt::Key_Escape);
+    QVERIFY(!field->isVisible());
+    QVERIFY(list->hasFocus());
+    QCOMPARE(Shown(list).size(), 200);
+    // Nothing found: the food selected before the search.
+    QTreeWidgetItem* selected = list->selectedItems().value(0);
+    QCOMPARE(selected->text(0), shown.value(0, QStringLiteral("食物2")));
+    QVERIFY(list->viewport()->rect().contains(list->visualItemRect(selected)));
+}
+
+void TestCalorieWindow::searchEndsOnLeavingTheList() {
+    Form_卡路里计算器 window(m_three);
+    QVERIFY(ActivateWithListFocused(window));
+    Type("sw"); // shi wu: every food of the fixture, and no empty slot
+    QCOMPARE(Shown(window.ListView_食物列表()), (QStringList{"食物1", "食物2", "食物3"}));
+    Key(Qt::Key_Down); // moves in the list, the search stays
+    QCOMPARE(window.ListView_食物列表()->currentItem()->text(0), QStringLiteral("食物2"));
+    window.TreeView_食物列表()->setFocus(Qt::MouseFocusReason);
+    QVERIFY(!window.Search().IsOpen());
+    QCOMPARE(Shown(window.ListView_食物列表()).size(), 3);
+}
+
+// Enter on a found food adds it as a double-click does; Enter or Delete on a food node removes
+// it, on a meal nothing.
+void TestCalorieWindow::planWithTheKeyboard() {
+    Form_卡路里计算器 window(m_named);
+    QVERIFY(ActivateWithListFocused(window));
+    QTreeWidget* tree = window.TreeView_食物列表();
+    QTreeWidgetItem* lunch = tree->topLevelItem(2);
+    tree->setCurrentItem(lunch);
+    Type("xhs");
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Down); // the search has ended: all foods, 番茄 selected
+    Key(Qt::Key_Enter);
+    QCOMPARE(lunch->childCount(), 2);
+    QCOMPARE(lunch->child(0)->text(0), QStringLiteral("12.5 大卡  番茄"));
+    QCOMPARE(lunch->child(1)->text(0), QStringLiteral("0.3 大卡  绿豆"));
+    QCOMPARE(Summary(window.RichTextBox_结果()), "共摄入：12.8 大卡" + SecondLine);
+
+    tree->setFocus();
+    for (Qt::Key key : {Qt::Key_Delete, Qt::Key_Return}) {
+        tree->setCurrentItem(lunch);
+        Key(key);
+        tree->setCurrentItem(lunch->child(0));
+        Key(key);
+    }
+    QCOMPARE(lunch->childCount(), 0);
+    QCOMPARE(Summary(window.RichTextBox_结果()), "共摄入：0 大卡" + SecondLine);
+}
+
+using Steps = QList<std::pair<int, int>>;
+
+// Foods go in by double-click (meal, list row) and out by double-click (meal, child).
+void TestCalorieWindow::subtotalsAddUpToTheTotal_data() {
+    QTest::addColumn<Steps>("added");
+    QTest::addColumn<Steps>("removed");
+    QTest::addColumn<QStringList>("subtotals");
+    QTest::addColumn<QString>("total");
+    QTest::newRow("emptied meal is blank")
+        << Steps{{1, 3}, {2, 4}} << Steps{{1, 0}} << QStringList{"", "", "1234.5 大卡", "", "", ""}
+        << "1234.5";
+    QTest::newRow("total rounded on removal")
+        << Steps{{0, 3}, {1, 3}, {2, 3}, {3, 5}, {4, 6}, {4, 3}} << Steps{{4, 1}}
+        << QStringList{"0.3 大卡", "0.3 大卡", "0.3 大卡", "0.625 大卡", "0.5 大卡", ""}
+        << "2.02"; // 2.025 to even
+}
+
+void TestCalorieWindow::subtotalsAddUpToTheTotal() {
+    QFETCH(Steps, added);
+    QFETCH(Steps, removed);
+    QFETCH(QStringList, subtotals);
+    QFETCH(QString, total);
+    for (const auto& [meal, row] : added)
+        AddFood(meal, row);
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    for (const auto& [meal, child] : removed) {
+        tree->setCurrentItem(tree->topLevelItem(meal)->child(child));
+        DoubleClick(tree, tree->currentItem());
+    }
+    double sum = 0;
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(tree->topLevelItem(i)->text(1), subtotals[i]);
+        sum += EnergyOf(subtotals[i]).value_or(0);
+    }
+    QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：" + total + " 大卡" + SecondLine);
+    QVERIFY(qAbs(sum - total.toDouble()) <= 0.005 * removed.size() + 1e-9);
 }
 
 QTEST_MAIN(TestCalorieWindow)

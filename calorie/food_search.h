@@ -1,0 +1,53 @@
+#pragma once
+// Find as you type in the food list, in the manner of the interactive search of GTK lists:
+// typing into the list, or Ctrl+F, opens a find field over the list's bottom edge, and the list
+// shows only the foods that match, in table order, the first one selected. Esc, or emptying the
+// field, shows all foods again.
+
+#include "calorie/core/food_finder.h"
+
+#include <QObject>
+#include <functional>
+#include <vector>
+
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class FoodSearch final : public QObject {
+  public:
+    // add places the selected food, as Enter in the field asks.
+    FoodSearch(QTreeWidget* list, std::function<void()> add);
+
+    QLineEdit* Field() const { return m_field; }
+    bool IsOpen() const { return m_open; }
+    bool IsPrepared() const { return m_prepared; }
+
+    // Reads the pinyin of every listed food. The window's first paint schedules it for idle time,
+    // so that neither opening the window nor the first keystroke waits for ICU.
+    void Prepare();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Place();
+    bool ListKey(QKeyEvent* key);
+    bool FieldKey(QKeyEvent* key);
+    void Open(const QString& typed);
+    void Close();
+    void Filter();
+
+    QTreeWidget* m_list;
+    std::function<void()> m_add;
+    QLineEdit* m_field;
+    QLabel* m_notFound;
+    std::vector<food_finder::FoodKeys> m_keys;
+    std::vector<bool> m_listed; // rows the list shows while no search is open
+    QTreeWidgetItem* m_before = nullptr;
+    bool m_prepared = false;
+    bool m_open = false;
+    bool m_handingFocus = false;
+};
