@@ -24,7 +24,10 @@ bool Printable(const QKeyEvent* key) {
 } // namespace
 
 FoodSearch::FoodSearch(QTreeWidget* list, std::function<void()> add)
-    : QObject(list), m_list(list), m_add(std::move(add)), m_field(new QLineEdit(list)),
+    // The field is the list's sibling, not its child: the accessibility of an item view lists
+    // only its cells, and a screen reader would never find the field.
+    : QObject(list), m_list(list), m_add(std::move(add)),
+      m_field(new QLineEdit(list->parentWidget())),
       m_notFound(new QLabel(QStringLiteral("没有找到"), m_field)) {
     m_field->setObjectName(QStringLiteral("Text_查找食物"));
     m_field->setAccessibleName(QStringLiteral("查找食物"));
@@ -65,9 +68,11 @@ void FoodSearch::Prepare() {
 }
 
 void FoodSearch::Place() {
-    const QRect area = m_list->viewport()->geometry();
+    const QRect area(m_list->viewport()->mapTo(m_field->parentWidget(), QPoint(0, 0)),
+                     m_list->viewport()->size());
     const int height = m_field->sizeHint().height();
     m_field->setGeometry(area.left(), area.bottom() + 1 - height, area.width(), height);
+    m_field->raise();
 }
 
 bool FoodSearch::eventFilter(QObject* watched, QEvent* event) {

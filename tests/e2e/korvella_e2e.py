@@ -145,7 +145,59 @@ def calorie(s):
     close_tool(s, caption)
 
 
-SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie)}
+def wait_focused(node):
+    wait_for(f"the focus on {name_of(node)!r}",
+             lambda: node.getState().contains(driver.pyatspi.STATE_FOCUSED))
+
+
+def keyboard(s):
+    """The calorie window by keyboard alone: find a food by its initials and by its pinyin, add
+    it with Enter, take one out with Delete; the summary and the meal's subtotal follow."""
+    caption = ENTRIES[1][2]
+    expect("window opened by entry 1", open_entry(s, 1, "title"), caption)
+    window = s.window(caption)
+    meals, foods = s.find(window, name="今日餐单"), s.find(window, name="食物列表")
+    s.press(s.find(meals, name="早餐"))
+    wait_focused(meals)
+    s.key("Tab")
+    wait_focused(foods)
+    energy = {row["FoodName"]: row["FoodHot"] for row in FOODS}
+
+    s.type("xhs")
+    field = s.find(window, name="查找食物")
+    wait_equal("find field", lambda: text_of(field), "xhs")
+    wait_equal("foods found by xhs", lambda: column(foods), ["番茄"])
+    s.key("Escape")
+    wait_equal("rows after Esc", lambda: foods.queryTable().nRows, len(FOODS))
+    wait_focused(foods)
+    s.key("Return")  # the found food stays selected
+    summary = s.find(window, name="共摄入")
+    plan = [f"{energy['番茄']} 大卡  番茄"]
+    wait_equal("meal plan after Enter", lambda: column(meals),
+               ["早餐", *plan, "上午加餐", "午餐", "下午加餐", "晚餐", "晚上加餐"])
+
+    s.type("lvdou")
+    wait_equal("foods found by lvdou", lambda: column(foods)[:1], ["绿豆"])
+    s.key("Return")  # from the find field
+    plan.append(f"{energy['绿豆']} 大卡  绿豆")
+    total = float(energy["番茄"]) + float(energy["绿豆"])
+    wait_equal("summary after two foods", lambda: text_of(summary),
+               f"共摄入：{total:.15g} 大卡\n总消耗 = 活动消耗 + 基础代谢率")
+    wait_equal("breakfast subtotal", lambda: name_of(cell(meals, 0, 1)),
+               f"早餐小计 {total:.15g} 大卡")
+
+    s.key("shift+Tab")
+    wait_focused(meals)
+    s.key("Down", "Delete")  # from 早餐 to its first food, 番茄
+    total -= float(energy["番茄"])
+    wait_equal("summary after Delete", lambda: text_of(summary),
+               f"共摄入：{total:.15g} 大卡\n总消耗 = 活动消耗 + 基础代谢率")
+    wait_equal("meal plan after Delete", lambda: column(meals),
+               ["早餐", plan[1], "上午加餐", "午餐", "下午加餐", "晚餐", "晚上加餐"])
+    close_tool(s, caption)
+
+
+SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard)}
 
 
 # --- one run inside its session bus ---------------------------------------------------------
