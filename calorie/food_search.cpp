@@ -64,6 +64,10 @@ void FoodSearch::Prepare() {
         const QTreeWidgetItem* item = m_list->topLevelItem(row);
         m_keys.emplace_back(item->text(0), item->text(1));
     }
+    // Drawn once unseen, so that the style has its pieces of the field ready for the first
+    // keystroke.
+    Place();
+    m_field->grab();
     m_prepared = true;
 }
 
