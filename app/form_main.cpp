@@ -8,6 +8,7 @@
 #include "app/vendor.h"
 #include "frame/appearance.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
@@ -67,22 +68,40 @@ void Form_Main::CreateEntries(QWidget* background) {
             opener->setCursor(Qt::PointingHandCursor);
             opener->installEventFilter(this);
         }
+        // Keyboard users reach the tools too: Tab moves across the titles, Enter or Space opens.
+        title->setFocusPolicy(Qt::TabFocus);
         m_logos.append(logo);
         m_titles.append(title);
     }
 }
 
+namespace {
+
+bool OpensTool(const QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress)
+        return static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
+} // namespace
+
 bool Form_Main::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        for (int i = 0; i < m_logos.size(); ++i) {
-            if (watched == m_logos[i] || watched == m_titles[i]) {
-                方法_Form_Main::OpenTool(*this, static_cast<qint16>(i));
-                return true;
-            }
-        }
+    const qsizetype i = std::max(m_logos.indexOf(watched), m_titles.indexOf(watched));
+    if (i < 0)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        // The title underlined while it has the focus, as a link shows it.
+        QFont font = m_titles[i]->font();
+        font.setUnderline(event->type() == QEvent::FocusIn);
+        m_titles[i]->setFont(font);
+    } else if (OpensTool(event)) {
+        方法_Form_Main::OpenTool(*this, static_cast<qint16>(i));
+        return true;
     }
-    return QWidget::eventFilter(watched, event);
+    return false;
 }
 
 void Form_Main::showEvent(QShowEvent* event) {

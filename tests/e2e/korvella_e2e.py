@@ -57,8 +57,19 @@ def open_entry(s, index, by):
     if by == "title":
         title_x = 118 if index == 1 else 116
         s.press_in_window(s.x_window(MAIN), panel_x + title_x + 8, 96 + panel_y + 24 + 8)
-    else:
+    elif by == "logo":
         s.press(s.find(main, name=title, role="image"))
+    else:  # Tab across the titles to this one, then Enter
+        driver.xdotool("windowfocus", "--sync", s.x_window(MAIN))
+        label = s.find(main, name=title, role="label")
+        focused = lambda: label.getState().contains(driver.pyatspi.STATE_FOCUSED)  # noqa: E731
+        for _ in range(2 * len(ENTRIES)):
+            if focused():
+                break
+            s.key("Tab")
+            time.sleep(0.05)
+        wait_for(f"the focus on the title {title}", focused, timeout=2)
+        s.key("Return")
 
     def one_tool_window():
         names = showing_windows(s)
@@ -86,10 +97,10 @@ def expect(what, seen, wanted):
 
 
 def entries(s):
-    """Every entry, by its title and by its logo, opens its own window in place of the main
-    window; closing that window brings the main window back."""
+    """Every entry, by its title, by its logo and by the keyboard, opens its own window in place
+    of the main window; closing that window brings the main window back."""
     for index, (_, title, caption) in enumerate(ENTRIES):
-        for by in ("title", "logo"):
+        for by in ("title", "logo", "key"):
             expect(f"window opened by the {by} of entry {index} ({title})",
                    open_entry(s, index, by), caption)
             close_tool(s, caption)
