@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QUrl>
 
@@ -70,6 +71,8 @@ void Form_Main::CreateEntries(QWidget* background) {
         }
         // Keyboard users reach the tools too: Tab moves across the titles, Enter or Space opens.
         title->setFocusPolicy(Qt::TabFocus);
+        panel->installEventFilter(this);
+        m_panels.append(panel);
         m_logos.append(logo);
         m_titles.append(title);
     }
@@ -89,14 +92,20 @@ bool OpensTool(const QEvent* event) {
 } // namespace
 
 bool Form_Main::eventFilter(QObject* watched, QEvent* event) {
+    if (const qsizetype i = m_panels.indexOf(watched); i >= 0) {
+        // The entry whose title has the keyboard focus is framed in the title's colour.
+        if (event->type() == QEvent::Paint && m_titles[i]->hasFocus()) {
+            QPainter painter(m_panels[i]);
+            painter.setPen(QPen(QColor(Tools()[std::size_t(i)].titleColor), 1, Qt::DotLine));
+            painter.drawRect(m_panels[i]->rect().adjusted(2, 2, -3, -3));
+        }
+        return false;
+    }
     const qsizetype i = std::max(m_logos.indexOf(watched), m_titles.indexOf(watched));
     if (i < 0)
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-        // The title underlined while it has the focus, as a link shows it.
-        QFont font = m_titles[i]->font();
-        font.setUnderline(event->type() == QEvent::FocusIn);
-        m_titles[i]->setFont(font);
+        m_panels[i]->update();
     } else if (OpensTool(event)) {
         方法_Form_Main::OpenTool(*this, static_cast<qint16>(i));
         return true;

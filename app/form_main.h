@@ -34,6 +34,7 @@ class Form_Main : public QWidget {
     bool m_adPending = false;
     QWidget* m_ad = nullptr;
     QTimer* m_timerUpdate;
+    QList<QWidget*> m_panels;
     QList<QLabel*> m_logos;
     QList<QLabel*> m_titles;
 };
