@@ -7,12 +7,12 @@
 #include "app/form_main.h"
 #include "app/main_methods.h"
 #include "body/core/standard_weight_tables.h"
+#include "folder_contents.h"
 #include "frame/message.h"
 #include "frame/tool_window.h"
 #include "http_server.h"
 
 #include <QDesktopServices>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPlatformSurfaceEvent>
@@ -40,15 +40,6 @@ class SurfaceWatch : public QObject {
         return false;
     }
 };
-
-QStringList Contents(const QString& folder) {
-    QStringList entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries.append(it.next());
-    return entries;
-}
 
 bool Discarded(QWidget* panel) {
     const QObjectList children = panel->children();

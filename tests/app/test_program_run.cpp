@@ -6,11 +6,11 @@
 // (dbus-run-session), as under a desktop: without one, libdbus may start a bus that writes into
 // the home folder.
 
+#include "folder_contents.h"
 #include "http_server.h"
 #include "x_watch.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -23,15 +23,6 @@ namespace {
 
 const QByteArray AdPath = "/ad/201072836_1.html";
 const QByteArray NoticePath = "/SiteBack/updateTxt/36.txt";
-
-QStringList Contents(const QString& folder) {
-    QStringList entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries.append(it.next());
-    return entries;
-}
 
 } // namespace
 
