@@ -84,6 +84,14 @@ def is_showing(node):
     return _guarded(lambda: node.getState().contains(pyatspi.STATE_SHOWING), False)
 
 
+def has_focus(node):
+    return _guarded(lambda: node.getState().contains(pyatspi.STATE_FOCUSED), False)
+
+
+def wait_focused(node, timeout=10):
+    wait_for(f"the focus on {name_of(node)!r}", lambda: has_focus(node), timeout)
+
+
 def extents(node):
     """(x, y, width, height) on the screen."""
     box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
@@ -211,18 +219,6 @@ class Session:
         what = " ".join(p for p in (role, f'"{name}"' if name is not None else None) if p)
         return wait_for(f"{what} in {name_of(root)!r}",
                         lambda: next((n for n in descendants(root) if match(n)), None), timeout)
-
-    def focused(self, root, timeout=10):
-        """The descendant of root that has the keyboard focus."""
-        return wait_for(f"the focus in {name_of(root)!r}", lambda: next(
-            (n for n in descendants(root)
-             if _guarded(lambda: n.getState().contains(pyatspi.STATE_FOCUSED), False)), None),
-            timeout)
-
-    def wait_focus(self, root, name, timeout=10):
-        """Waits until the control with this accessible name in root has the keyboard focus."""
-        wait_equal(f"the focus in {name_of(root)!r}",
-                   lambda: name_of(self.focused(root, timeout=0)), name, timeout)
 
     # --- input -----------------------------------------------------------------------------
 

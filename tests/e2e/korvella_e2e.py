@@ -26,8 +26,8 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
-from driver import (Failure, cell, column, name_of, role_of, text_of,  # noqa: E402
-                    wait_equal, wait_for)
+from driver import (Failure, cell, column, has_focus, name_of, role_of,  # noqa: E402
+                    text_of, wait_equal, wait_focused, wait_for)
 
 MAIN = "Korvella"
 FOODS = []  # data/foods.csv, the source of Data/FoodData.mdb: one dict per row
@@ -62,13 +62,12 @@ def open_entry(s, index, by):
     else:  # Tab across the titles to this one, then Enter
         driver.xdotool("windowfocus", "--sync", s.x_window(MAIN))
         label = s.find(main, name=title, role="label")
-        focused = lambda: label.getState().contains(driver.pyatspi.STATE_FOCUSED)  # noqa: E731
         for _ in range(2 * len(ENTRIES)):
-            if focused():
+            if has_focus(label):
                 break
             s.key("Tab")
             time.sleep(0.05)
-        wait_for(f"the focus on the title {title}", focused, timeout=2)
+        wait_focused(label, timeout=2)
         s.key("Return")
 
     def one_tool_window():
@@ -113,10 +112,10 @@ def bmi(s):
     window = s.window(caption)
     height, weight = s.find(window, name="身高"), s.find(window, name="体重")
     s.press(height)
-    s.wait_focus(window, "身高")
+    wait_focused(height)
     s.type("170")
     s.key("Tab")
-    s.wait_focus(window, "体重")
+    wait_focused(weight)
     s.type("65")
     for field, value in ((height, "170"), (weight, "65")):
         wait_equal(f'field "{name_of(field)}"', lambda: text_of(field), value)
@@ -154,11 +153,6 @@ def calorie(s):
         wait_equal("meal plan", lambda: column(meals),
                    ["早餐", "上午加餐", "午餐", *lunch_foods, "下午加餐", "晚餐", "晚上加餐"])
     close_tool(s, caption)
-
-
-def wait_focused(node):
-    wait_for(f"the focus on {name_of(node)!r}",
-             lambda: node.getState().contains(driver.pyatspi.STATE_FOCUSED))
 
 
 def keyboard(s):
