@@ -236,12 +236,9 @@ const char* Reason(ChildEnd end) {
 } // namespace
 
 ChildEnd Load(const QString& path, FoodSlots& table) {
-    if (!QFile::exists(path)) {
-        qCInfo(lcFood, "%s: no such file; no food read", qUtf8Printable(path));
-        return ChildEnd::Rejected;
-    }
     if (!PassesStructuralChecks(path)) {
-        qCInfo(lcFood, "%s: %s; no food read", qUtf8Printable(path), Reason(ChildEnd::Rejected));
+        qCInfo(lcFood, "%s: %s; no food read", qUtf8Printable(path),
+               QFile::exists(path) ? Reason(ChildEnd::Rejected) : "no such file");
         return ChildEnd::Rejected;
     }
     IsolatedRead read = ReadRowsIsolated(path, ReadDeadline);
