@@ -43,7 +43,7 @@ FoodSearch::FoodSearch(QTreeWidget* list, std::function<void()> add)
     m_list->viewport()->installEventFilter(this);
     m_field->installEventFilter(this);
     connect(m_field, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.isEmpty())
+        if (text.isEmpty() && m_composing.isEmpty())
             Close();
         else
             Filter();
@@ -90,13 +90,11 @@ bool FoodSearch::eventFilter(QObject* watched, QEvent* event) {
         return m_handingFocus;
     } else if (watched == m_list && event->type() == QEvent::KeyPress) {
         return ListKey(static_cast<QKeyEvent*>(event));
-    } else if (watched == m_list && event->type() == QEvent::InputMethod) {
-        // Chinese typed through an input method arrives committed, not as key presses.
-        const QString committed = static_cast<QInputMethodEvent*>(event)->commitString();
-        if (!committed.trimmed().isEmpty()) {
-            Open(committed);
-            return true;
-        }
+    } else if ((watched == m_list || watched == m_field) && event->type() == QEvent::InputMethod) {
+        return Compose(watched, static_cast<QInputMethodEvent*>(event));
+    } else if (watched == m_list && event->type() == QEvent::InputMethodQuery) {
+        AnswerForField(static_cast<QInputMethodQueryEvent*>(event));
+        return true;
     } else if (watched == m_field && event->type() == QEvent::KeyPress) {
         return FieldKey(static_cast<QKeyEvent*>(event));
     }
@@ -104,6 +102,10 @@ bool FoodSearch::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool FoodSearch::ListKey(QKeyEvent* key) {
+    if (m_open && key->key() == Qt::Key_Escape) {
+        Escape();
+        return true;
+    }
     if (key->matches(QKeySequence::Find)) {
         Open(QString());
         return true;
@@ -118,7 +120,7 @@ bool FoodSearch::ListKey(QKeyEvent* key) {
 bool FoodSearch::FieldKey(QKeyEvent* key) {
     switch (key->key()) {
     case Qt::Key_Escape:
-        Close();
+        Escape();
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -136,16 +138,69 @@ bool FoodSearch::FieldKey(QKeyEvent* key) {
     }
 }
 
-void FoodSearch::Open(const QString& typed) {
-    if (!m_open) {
-        m_open = true;
-        m_listed.assign(size_t(m_list->topLevelItemCount()), false);
-        for (int row = 0; row < m_list->topLevelItemCount(); ++row)
-            m_listed[size_t(row)] = !m_list->topLevelItem(row)->isHidden();
-        m_before = m_list->currentItem();
-        Place();
-        m_field->show();
+// Chinese arrives through an input method, as a pre-edit and then committed characters.
+bool FoodSearch::Compose(QObject* watched, QInputMethodEvent* event) {
+    if (m_forwarding)
+        return false;
+    if (watched == m_list) {
+        // A commit can reach the list after the focus has left it.
+        const bool composing =
+            !event->preeditString().isEmpty() || !event->commitString().trimmed().isEmpty();
+        if (!m_list->hasFocus() || !(m_open || composing))
+            return false;
+        Show();
     }
+    const QString before = m_field->text();
+    m_composing = event->preeditString();
+    m_forwarding = true;
+    QCoreApplication::sendEvent(m_field, event);
+    m_forwarding = false;
+    if (m_field->text() == before) // otherwise the change has filtered already
+        Filter();
+    if (watched == m_list && m_composing.isEmpty() && !m_field->text().isEmpty())
+        FocusField();
+    return true;
+}
+
+// The candidate window opens at the field's cursor, where the pre-edit shows.
+void FoodSearch::AnswerForField(QInputMethodQueryEvent* query) const {
+    const QPoint offset =
+        m_field->mapTo(m_list->window(), QPoint()) - m_list->mapTo(m_list->window(), QPoint());
+    for (int bit = 0; bit < 32; ++bit) {
+        const auto asked = Qt::InputMethodQuery(int(query->queries() & (1u << bit)));
+        if (!asked)
+            continue;
+        QVariant value = asked == Qt::ImEnabled ? QVariant(true) : m_field->inputMethodQuery(asked);
+        if (value.typeId() == QMetaType::QRect)
+            value = value.toRect().translated(offset);
+        query->setValue(asked, value);
+    }
+    query->accept();
+}
+
+// Esc cancels a composition the input method left alone, and only then ends the search.
+void FoodSearch::Escape() {
+    if (m_composing.isEmpty()) {
+        Close();
+        return;
+    }
+    QInputMethodEvent cancel;
+    Compose(m_field, &cancel);
+}
+
+void FoodSearch::Show() {
+    if (m_open)
+        return;
+    m_open = true;
+    m_listed.assign(size_t(m_list->topLevelItemCount()), false);
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row)
+        m_listed[size_t(row)] = !m_list->topLevelItem(row)->isHidden();
+    m_before = m_list->currentItem();
+    Place();
+    m_field->show();
+}
+
+void FoodSearch::FocusField() {
     if (m_list->hasFocus()) {
         m_handingFocus = true;
         m_field->setFocus(Qt::OtherFocusReason);
@@ -153,6 +208,11 @@ void FoodSearch::Open(const QString& typed) {
     } else {
         m_field->setFocus(Qt::OtherFocusReason);
     }
+}
+
+void FoodSearch::Open(const QString& typed) {
+    Show();
+    FocusField();
     if (!typed.isEmpty()) // inserting nothing still reports a change, which would close the field
         m_field->insert(typed);
 }
@@ -161,6 +221,13 @@ void FoodSearch::Close() {
     if (!m_open)
         return;
     m_open = false;
+    if (!m_composing.isEmpty()) {
+        QInputMethodEvent cancel;
+        m_forwarding = true;
+        QCoreApplication::sendEvent(m_field, &cancel);
+        m_forwarding = false;
+        m_composing.clear();
+    }
     if (m_field->hasFocus()) {
         m_handingFocus = true;
         m_list->setFocus(Qt::OtherFocusReason);
@@ -189,7 +256,7 @@ void FoodSearch::Close() {
 
 void FoodSearch::Filter() {
     Prepare();
-    const QString query = food_finder::Normalized(m_field->text());
+    const QString query = Query();
     QTreeWidgetItem* first = nullptr;
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
@@ -199,6 +266,8 @@ void FoodSearch::Filter() {
         if (shown && !first)
             first = item;
     }
+    if (query.isEmpty()) // a cancelled composition: back to the food selected before
+        first = m_before ? m_before : first;
     if (first) {
         m_list->setCurrentItem(first);
     } else {
@@ -212,4 +281,15 @@ void FoodSearch::Filter() {
     if (!first)
         m_notFound->setGeometry(m_field->width() - notice, 0, notice - 4, m_field->height());
     m_field->setAccessibleDescription(first ? QString() : QStringLiteral("没有找到"));
+}
+
+// The pre-edit where the field shows it, at the cursor, without the blanks or apostrophes an
+// engine puts between the syllables it reads.
+QString FoodSearch::Query() const {
+    QString text = m_field->text();
+    const int cursor = m_field->cursorPosition();
+    QString composing = food_finder::Normalized(m_composing);
+    composing.remove(u'\'');
+    return food_finder::Normalized(text.left(cursor)) + composing +
+           food_finder::Normalized(text.mid(cursor));
 }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+class QInputMethodEvent;
+class QInputMethodQueryEvent;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -36,9 +38,15 @@ class FoodSearch final : public QObject {
     void Place();
     bool ListKey(QKeyEvent* key);
     bool FieldKey(QKeyEvent* key);
+    bool Compose(QObject* watched, QInputMethodEvent* event);
+    void AnswerForField(QInputMethodQueryEvent* query) const;
+    void Escape();
+    void Show();
+    void FocusField();
     void Open(const QString& typed);
     void Close();
     void Filter();
+    QString Query() const;
 
     QTreeWidget* m_list;
     std::function<void()> m_add;
@@ -46,8 +54,10 @@ class FoodSearch final : public QObject {
     QLabel* m_notFound;
     std::vector<food_finder::FoodKeys> m_keys;
     std::vector<bool> m_listed; // rows the list shows while no search is open
+    QString m_composing;        // the input method's pre-edit, shown in the field
     QTreeWidgetItem* m_before = nullptr;
     bool m_prepared = false;
     bool m_open = false;
     bool m_handingFocus = false;
+    bool m_forwarding = false;
 };

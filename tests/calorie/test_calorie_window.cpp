@@ -398,11 +398,16 @@ bool ActivateWithListFocused(Form_卡路里计算器& window) {
 // Each way of typing opens the field with the text and shows the matches in table order, the
 // first selected; Esc shows all foods again with the found one selected and in view.
 void TestCalorieWindow::findAsYouType_data() {
-    QTest::addColumn<QString>("how"); // keys, commit (input method), find (Ctrl+F), paste
+    // keys, commit or pre-edit (input method), find (Ctrl+F), paste
+    QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("shown");
     QTest::newRow("input method") << "commit"
                                   << "吞拿" << QStringList{"金枪鱼"};
+    QTest::newRow("pre-edit with blanks") << "preedit"
+                                          << "jin qiang" << QStringList{"金枪鱼"};
+    QTest::newRow("pre-edit with apostrophes") << "preedit"
+                                               << "tun'na" << QStringList{"金枪鱼"};
     QTest::newRow("Ctrl+F") << "find"
                             << "geli" << QStringList{"蛤蜊"};
     QTest::newRow("nothing") << "keys"
@@ -425,6 +430,9 @@ void TestCalorieWindow::findAsYouType() {
         QInputMethodEvent commit;
         commit.setCommitString(typed);
         QApplication::sendEvent(list, &commit);
+    } else if (how == "preedit") {
+        QInputMethodEvent compose(typed, {});
+        QApplication::sendEvent(list, &compose);
     } else {
         QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(Shown(list).size(), 200);
@@ -434,12 +442,33 @@ void TestCalorieWindow::findAsYouType() {
         else
             QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
     }
-    QVERIFY(field->hasFocus());
-    QVERIFY(typed.startsWith(field->text()) && !field->text().isEmpty());
+    const bool composing = how == "preedit";
+    QVERIFY(field->isVisible());
+    if (composing) {
+        // Moving the focus would end the composition; the input method's window opens at the
+        // field's cursor.
+        QVERIFY(list->hasFocus() && field->text().isEmpty());
+        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImCursorRectangle);
+        QApplication::sendEvent(list, &query);
+        QVERIFY(query.value(Qt::ImEnabled).toBool());
+        const QRect cursor = query.value(Qt::ImCursorRectangle).toRect().translated(list->pos());
+        QVERIFY(field->geometry().contains(cursor.center()));
+        // with the pre-edit shown before it
+        QVERIFY(cursor.center().x() - field->x() >= field->fontMetrics().horizontalAdvance(typed));
+    } else {
+        QVERIFY(field->hasFocus());
+        QVERIFY(typed.startsWith(field->text()) && !field->text().isEmpty());
+    }
     QCOMPARE(Shown(list), shown);
     QCOMPARE(list->selectedItems().size(), shown.size() ? 1 : 0);
     QCOMPARE(field->accessibleDescription(), shown.size() ? "" : "没有找到");
 
+    if (composing) { // the first Esc cancels the composition, nothing typed is left
+        Key(Qt::Key_Escape);
+        QVERIFY(field->isVisible());
+        QCOMPARE(Shown(list).size(), 200);
+        shown.clear();
+    }
     Key(Qt::Key_Escape);
     QVERIFY(!field->isVisible());
     QVERIFY(list->hasFocus());
