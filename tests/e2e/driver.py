@@ -55,6 +55,19 @@ def _guarded(read, default=None):
         return default
 
 
+def bus_call(name, path, interface, method, reply_type):
+    """The first value of a method's reply on the session bus; None when it fails."""
+    from gi.repository import Gio, GLib
+
+    try:
+        bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        reply = bus.call_sync(name, path, interface, method, None, GLib.VariantType(reply_type),
+                              Gio.DBusCallFlags.NO_AUTO_START, 1000, None)
+        return reply.unpack()[0]
+    except GLib.Error:
+        return None
+
+
 def children(node):
     count = _guarded(lambda: node.childCount, 0)
     found = []
