@@ -147,20 +147,8 @@ class Session:
         global pyatspi
         subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
-        from gi.repository import Gio, GLib
-
-        bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
-
-        def registered():
-            try:
-                bus.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None,
-                              GLib.VariantType("(s)"), Gio.DBusCallFlags.NO_AUTO_START, 1000,
-                              None)
-                return True
-            except GLib.Error:
-                return False
-
-        wait_for("the accessibility bus", registered)
+        wait_for("the accessibility bus", lambda: bus_call(
+            "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", "(s)") is not None)
         import pyatspi as loaded
 
         pyatspi = loaded

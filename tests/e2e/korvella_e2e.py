@@ -232,30 +232,12 @@ SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin)}
 # --- input methods a scenario runs under ----------------------------------------------------
 
 FCITX_CONTROLLER = ("org.fcitx.Fcitx5", "/controller", "org.fcitx.Fcitx.Controller1")
-FCITX_FILES = {
-    "profile": """[Groups/0]
-Name=Default
-Default Layout=us
-DefaultIM=pinyin
-
-[Groups/0/Items/0]
-Name=keyboard-us
-Layout=
-
-[Groups/0/Items/1]
-Name=pinyin
-Layout=
-
-[GroupOrder]
-0=Default
-""",
-    "config": """[Hotkey/TriggerKeys]
-0=Control+space
-
-[Behavior]
-ActiveByDefault=True
-ShareInputState=All
-""",
+FCITX_FILES = {  # pinyin in the default group, switched on in every new input context
+    "profile": "[Groups/0]\nName=Default\nDefault Layout=us\nDefaultIM=pinyin\n"
+               "[Groups/0/Items/0]\nName=keyboard-us\n[Groups/0/Items/1]\nName=pinyin\n"
+               "[GroupOrder]\n0=Default\n",
+    "config": "[Hotkey/TriggerKeys]\n0=Control+space\n"
+              "[Behavior]\nActiveByDefault=True\nShareInputState=All\n",
 }
 
 
@@ -290,12 +272,8 @@ def fcitx_pinyin(s):
         s.environment.pop("QT_IM_MODULES", None)  # Qt 6.8 would take a desktop's list first
         yield
     finally:
-        fcitx.terminate()
-        try:
-            fcitx.wait(5)
-        except subprocess.TimeoutExpired:
-            fcitx.kill()
-            fcitx.wait()
+        fcitx.kill()
+        fcitx.wait()
 
 
 FCITX_ADDONS = ("dbus", "dbusfrontend", "xcb", "classicui", "keyboard", "pinyin",
