@@ -151,15 +151,19 @@ bool FoodSearch::Compose(QObject* watched, QInputMethodEvent* event) {
         Show();
     }
     const QString before = m_field->text();
-    m_composing = event->preeditString();
-    m_forwarding = true;
-    QCoreApplication::sendEvent(m_field, event);
-    m_forwarding = false;
+    Forward(event);
     if (m_field->text() == before) // otherwise the change has filtered already
         Filter();
     if (watched == m_list && m_composing.isEmpty() && !m_field->text().isEmpty())
         FocusField();
     return true;
+}
+
+void FoodSearch::Forward(QInputMethodEvent* event) {
+    m_composing = event->preeditString();
+    m_forwarding = true;
+    QCoreApplication::sendEvent(m_field, event);
+    m_forwarding = false;
 }
 
 // The candidate window opens at the field's cursor, where the pre-edit shows.
@@ -223,10 +227,7 @@ void FoodSearch::Close() {
     m_open = false;
     if (!m_composing.isEmpty()) {
         QInputMethodEvent cancel;
-        m_forwarding = true;
-        QCoreApplication::sendEvent(m_field, &cancel);
-        m_forwarding = false;
-        m_composing.clear();
+        Forward(&cancel);
     }
     if (m_field->hasFocus()) {
         m_handingFocus = true;
@@ -286,7 +287,7 @@ void FoodSearch::Filter() {
 // The pre-edit where the field shows it, at the cursor, without the blanks or apostrophes an
 // engine puts between the syllables it reads.
 QString FoodSearch::Query() const {
-    QString text = m_field->text();
+    const QString text = m_field->text();
     const int cursor = m_field->cursorPosition();
     QString composing = food_finder::Normalized(m_composing);
     composing.remove(u'\'');

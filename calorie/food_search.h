@@ -39,6 +39,7 @@ class FoodSearch final : public QObject {
     bool ListKey(QKeyEvent* key);
     bool FieldKey(QKeyEvent* key);
     bool Compose(QObject* watched, QInputMethodEvent* event);
+    void Forward(QInputMethodEvent* event);
     void AnswerForField(QInputMethodQueryEvent* query) const;
     void Escape();
     void Show();
