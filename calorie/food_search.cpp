@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 
 // A part of a name finds it, so a longer paste is cut rather than searched.
@@ -255,19 +257,34 @@ void FoodSearch::Close() {
     }
 }
 
-void FoodSearch::Filter() {
-    Prepare();
-    const QString query = Query();
+// Shows the rows that one of queries finds and returns the first of them.
+QTreeWidgetItem* FoodSearch::ShowMatching(const QStringList& queries) {
     QTreeWidgetItem* first = nullptr;
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
-        const bool shown = m_listed[size_t(row)] && m_keys[size_t(row)].Matches(query);
+        const food_finder::FoodKeys& keys = m_keys[size_t(row)];
+        const bool shown =
+            m_listed[size_t(row)] && std::any_of(queries.begin(), queries.end(),
+                                                 [&](const QString& q) { return keys.Matches(q); });
         if (item->isHidden() == shown)
             item->setHidden(!shown);
         if (shown && !first)
             first = item;
     }
-    if (query.isEmpty()) // a cancelled composition: back to the food selected before
+    return first;
+}
+
+void FoodSearch::Filter() {
+    Prepare();
+    const QList<QStringList> tiers = Queries();
+    const bool empty = tiers.front().front().isEmpty();
+    QTreeWidgetItem* first = nullptr;
+    for (const QStringList& queries : tiers) {
+        first = ShowMatching(queries);
+        if (first)
+            break;
+    }
+    if (empty) // a cancelled composition: back to the food selected before
         first = m_before ? m_before : first;
     if (first) {
         m_list->setCurrentItem(first);
@@ -284,13 +301,25 @@ void FoodSearch::Filter() {
     m_field->setAccessibleDescription(first ? QString() : QStringLiteral("没有找到"));
 }
 
-// The pre-edit where the field shows it, at the cursor, without the blanks or apostrophes an
-// engine puts between the syllables it reads.
-QString FoodSearch::Query() const {
+// The pre-edit where the field shows it, at the cursor, read without the blanks or apostrophes
+// an engine puts between syllables. An engine that shows its conversion instead of the letters
+// typed is read back: the pre-edit's reading stands for them, in full (绿豆 for lvdou) or, when
+// that finds nothing, by initials (巡回赛 for xhs). Each tier is tried when those before it find
+// nothing.
+QList<QStringList> FoodSearch::Queries() const {
     const QString text = m_field->text();
     const int cursor = m_field->cursorPosition();
-    QString composing = food_finder::Normalized(m_composing);
-    composing.remove(u'\'');
-    return food_finder::Normalized(text.left(cursor)) + composing +
-           food_finder::Normalized(text.mid(cursor));
+    const QString before = food_finder::Normalized(text.left(cursor));
+    const QString after = food_finder::Normalized(text.mid(cursor));
+    QString full;
+    QString initials;
+    for (const QString& syllable : food_finder::Pinyin(m_composing)) {
+        full += syllable;
+        initials += syllable.front();
+    }
+    if (std::none_of(m_composing.begin(), m_composing.end(),
+                     [](QChar c) { return c.script() == QChar::Script_Han; }))
+        return {{before + full + after}};
+    return {{before + food_finder::Normalized(m_composing) + after, before + full + after},
+            {before + initials + after}};
 }

@@ -7,6 +7,7 @@
 #include "calorie/core/food_finder.h"
 
 #include <QObject>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -47,7 +48,8 @@ class FoodSearch final : public QObject {
     void Open(const QString& typed);
     void Close();
     void Filter();
-    QString Query() const;
+    QList<QStringList> Queries() const;
+    QTreeWidgetItem* ShowMatching(const QStringList& queries);
 
     QTreeWidget* m_list;
     std::function<void()> m_add;

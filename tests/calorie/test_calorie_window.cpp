@@ -408,6 +408,12 @@ void TestCalorieWindow::findAsYouType_data() {
                                           << "jin qiang" << QStringList{"金枪鱼"};
     QTest::newRow("pre-edit with apostrophes") << "preedit"
                                                << "tun'na" << QStringList{"金枪鱼"};
+    // An engine that shows its conversion of jq: the initials typed are read back.
+    QTest::newRow("pre-edit in characters") << "preedit"
+                                            << "经前" << QStringList{"金枪鱼"};
+    // Found as shown, so not by its initial as well: h would find every 食物.
+    QTest::newRow("pre-edit found as shown") << "preedit"
+                                             << "花" << QStringList{"蛤蜊"};
     QTest::newRow("Ctrl+F") << "find"
                             << "geli" << QStringList{"蛤蜊"};
     QTest::newRow("nothing") << "keys"
