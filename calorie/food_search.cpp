@@ -170,8 +170,7 @@ void FoodSearch::Forward(QInputMethodEvent* event) {
 
 // The candidate window opens at the field's cursor, where the pre-edit shows.
 void FoodSearch::AnswerForField(QInputMethodQueryEvent* query) const {
-    const QPoint offset =
-        m_field->mapTo(m_list->window(), QPoint()) - m_list->mapTo(m_list->window(), QPoint());
+    const QPoint offset = m_field->pos() - m_list->pos(); // siblings
     for (int bit = 0; bit < 32; ++bit) {
         const auto asked = Qt::InputMethodQuery(int(query->queries() & (1u << bit)));
         if (!asked)
