@@ -122,6 +122,8 @@ bool FoodSearch::FieldKey(QKeyEvent* key) {
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (m_portion.refused) // the hint in the field says why
+            return true;
         m_add();
         Close();
         return true;
@@ -172,6 +174,7 @@ void FoodSearch::Close() {
         m_field->clear();
     }
     m_notFound->hide();
+    m_portion = {};
     m_field->setAccessibleDescription(QString());
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
@@ -189,7 +192,8 @@ void FoodSearch::Close() {
 
 void FoodSearch::Filter() {
     Prepare();
-    const QString query = food_finder::Normalized(m_field->text());
+    m_portion = 方法_卡路里计算器::ParsePortionQuery(m_field->text());
+    const QString query = food_finder::Normalized(m_portion.words);
     QTreeWidgetItem* first = nullptr;
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
@@ -206,10 +210,15 @@ void FoodSearch::Filter() {
         m_list->clearSelection();
         m_list->setCurrentItem(nullptr);
     }
-    m_notFound->setVisible(!first);
-    const int notice = first ? 0 : m_notFound->sizeHint().width() + 6;
+    // A refused weight outranks "not found": it is what Enter would stumble on.
+    const QString hint = m_portion.refused ? 方法_卡路里计算器::GramsHint
+                         : first           ? QString()
+                                           : QStringLiteral("没有找到");
+    m_notFound->setText(hint);
+    m_notFound->setVisible(!hint.isEmpty());
+    const int notice = hint.isEmpty() ? 0 : m_notFound->sizeHint().width() + 6;
     m_field->setTextMargins(0, 0, notice, 0);
-    if (!first)
+    if (notice)
         m_notFound->setGeometry(m_field->width() - notice, 0, notice - 4, m_field->height());
-    m_field->setAccessibleDescription(first ? QString() : QStringLiteral("没有找到"));
+    m_field->setAccessibleDescription(hint);
 }
