@@ -223,22 +223,23 @@ bool Form_卡路里计算器::eventFilter(QObject* watched, QEvent* event) {
 bool Form_卡路里计算器::MealTreeEvent(QEvent* event) {
     if (event->type() == QEvent::ContextMenu) {
         const auto* menu = static_cast<QContextMenuEvent*>(event);
-        QPoint at = menu->globalPos();
-        // From the keyboard the menu opens under the current row, not where the mouse happens to
-        // be.
-        if (menu->reason() == QContextMenuEvent::Keyboard) {
-            const QTreeWidgetItem* current = m_meals->currentItem();
-            at = m_meals->viewport()->mapToGlobal(
-                current ? m_meals->visualItemRect(current).bottomLeft() : QPoint(0, 0));
-        }
-        ShowMealMenu(at);
+        if (menu->reason() == QContextMenuEvent::Keyboard)
+            ShowMealMenuAtCurrent();
+        else
+            ShowMealMenu(menu->globalPos());
         return true;
     }
     if (event->type() != QEvent::KeyPress)
         return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    const auto* press = static_cast<QKeyEvent*>(event);
+    const int key = press->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete) {
         方法_卡路里计算器::RemoveFoodFromMeal(*this);
+        return true;
+    }
+    // Not every platform turns these keys into a context menu event of its own.
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && press->modifiers() == Qt::ShiftModifier)) {
+        ShowMealMenuAtCurrent();
         return true;
     }
     QTreeWidgetItem* current = m_meals->currentItem();
@@ -247,6 +248,13 @@ bool Form_卡路里计算器::MealTreeEvent(QEvent* event) {
         return true;
     }
     return false;
+}
+
+// From the keyboard the menu opens under the current row, not where the mouse happens to be.
+void Form_卡路里计算器::ShowMealMenuAtCurrent() {
+    const QTreeWidgetItem* current = m_meals->currentItem();
+    ShowMealMenu(m_meals->viewport()->mapToGlobal(
+        current ? m_meals->visualItemRect(current).bottomLeft() : QPoint(0, 0)));
 }
 
 // The meal tree's one menu, by right click or the Menu key.

@@ -33,6 +33,7 @@ class Form_卡路里计算器 final : public ToolWindow {
     void CreateMealTree();
     void CreateFoodList();
     void ShowMealMenu(const QPoint& globalPos);
+    void ShowMealMenuAtCurrent();
     bool MealTreeEvent(QEvent* event);
 
     const FoodSlots& m_table;
