@@ -229,7 +229,8 @@ bool Form_卡路里计算器::MealTreeEvent(QEvent* event) {
             ShowMealMenu(menu->globalPos());
         return true;
     }
-    if (event->type() != QEvent::KeyPress)
+    // Keys the weight editor leaves to its parents, Return above all, are not the tree's own.
+    if (event->type() != QEvent::KeyPress || !m_meals->hasFocus())
         return false;
     const auto* press = static_cast<QKeyEvent*>(event);
     const int key = press->key();
