@@ -11,7 +11,6 @@
 
 #include <QColor>
 #include <QDir>
-#include <QHeaderView>
 #include <QLocale>
 #include <QTreeWidget>
 #include <cmath>

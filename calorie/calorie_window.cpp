@@ -230,7 +230,8 @@ bool Form_卡路里计算器::MealTreeEvent(QEvent* event) {
         return true;
     }
     // Keys the weight editor leaves to its parents, Return above all, are not the tree's own.
-    if (event->type() != QEvent::KeyPress || !m_meals->hasFocus())
+    // (hasFocus would not do: it is false while the window waits to be activated again.)
+    if (event->type() != QEvent::KeyPress || m_meals->focusWidget() != m_meals)
         return false;
     const auto* press = static_cast<QKeyEvent*>(event);
     const int key = press->key();

@@ -493,8 +493,8 @@ void TestCalorieWindow::subtotalsAddUpToTheTotal() {
     QVERIFY(qAbs(sum - total.toDouble()) <= 0.005 * removed.size() + 1e-9);
 }
 
-// Food 2 (116 kcal per 100 g) found with a weight typed after it and added by Enter, then maybe
-// weighed anew with F2, under a target maybe.
+// Food 2 (116 kcal per 100 g) or 25 (25 kcal) found with a weight typed after it and added by
+// Enter, then maybe weighed anew with F2, under a target maybe.
 void TestCalorieWindow::weighedFoodsAndTarget_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("reweighed"); // typed into F2's editor, when not empty
@@ -506,6 +506,12 @@ void TestCalorieWindow::weighedFoodsAndTarget_data() {
     QTest::newRow("portion") << "shiwu2 250"
                              << "" << 0 << "290 大卡  食物2 250克"
                              << "290" << QStringList{} << false;
+    QTest::newRow("37.5 up to even") << "shiwu25 150"
+                                     << "" << 0 << "38 大卡  食物25 150克"
+                                     << "38" << QStringList{} << false;
+    QTest::newRow("12.5 down to even") << "shiwu25 50"
+                                       << "" << 0 << "12 大卡  食物25 50克"
+                                       << "12" << QStringList{} << false;
     QTest::newRow("listed quantity, today's text") << "shiwu2 100"
                                                    << "" << 0 << "116 大卡  食物2"
                                                    << "116" << QStringList{} << false;
