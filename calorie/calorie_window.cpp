@@ -1,14 +1,21 @@
 #include "calorie/calorie_window.h"
 
 #include "calorie/calorie.h"
+#include "calorie/core/daily_target.h"
 #include "calorie/core/food_table.h"
+#include "calorie/core/portion.h"
 #include "calorie/food_search.h"
+#include "frame/core/numbers.h"
 #include "frame/rich_text_box.h"
 
+#include <QContextMenuEvent>
 #include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
+#include <QRegularExpressionValidator>
 #include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -29,6 +36,7 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     // focus and show the total's selection.
     m_meals->setFocus();
 
+    m_target = 方法_卡路里计算器::LoadTarget();
     方法_卡路里计算器::InitMealTree(*this);
     方法_卡路里计算器::FillFoodList(*this);
 }
@@ -39,7 +47,8 @@ Form_卡路里计算器::~Form_卡路里计算器() {
 }
 
 namespace {
-// Nodes and rows are never edited in place: meals are told apart by their text.
+// Nodes and rows are never renamed in place: meals are told apart by their text. F2 on a food
+// node edits its weight alone, through the window.
 QTreeWidget* Tree(QWidget* parent, const QString& name, const QRect& geometry,
                   const QString& toolTip, const QString& accessibleName) {
     auto* tree = new QTreeWidget(parent);
@@ -52,6 +61,43 @@ QTreeWidget* Tree(QWidget* parent, const QString& name, const QRect& geometry,
 }
 } // namespace
 
+namespace {
+
+// The editor F2 opens on a food node: its weight in grams, nothing else of its text.
+class GramsEditor final : public QStyledItemDelegate {
+  public:
+    GramsEditor(QObject* parent, std::function<void(double)> weigh)
+        : QStyledItemDelegate(parent), m_weigh(std::move(weigh)) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex&) const override {
+        auto* editor = new QLineEdit(parent);
+        editor->setAccessibleName(QStringLiteral("重量（克）"));
+        editor->setPlaceholderText(方法_卡路里计算器::GramsHint);
+        editor->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("\\d{0,4}(\\.\\d{0,2})?")), editor));
+        return editor;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* field = static_cast<QLineEdit*>(editor);
+        field->setText(FormatNumber(index.data(方法_卡路里计算器::GramsRole).toDouble()));
+        field->selectAll();
+    }
+
+    // A weight outside the accepted ones leaves the node as it was.
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex&) const override {
+        if (const auto grams =
+                方法_卡路里计算器::ParseGrams(static_cast<QLineEdit*>(editor)->text()))
+            m_weigh(*grams);
+    }
+
+  private:
+    std::function<void(double)> m_weigh;
+};
+
+} // namespace
+
 void Form_卡路里计算器::CreateMealTree() {
     m_meals = Tree(this, QStringLiteral("TreeView_食物列表"), {2, 2, 233, 465},
                    QStringLiteral("双击节点删除"), QStringLiteral("今日餐单"));
@@ -62,7 +108,11 @@ void Form_卡路里计算器::CreateMealTree() {
     m_meals->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_meals->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_meals->setAllColumnsShowFocus(true); // one focus frame around the meal row, not per cell
+    m_meals->setItemDelegate(new GramsEditor(m_meals, [this](double grams) {
+        方法_卡路里计算器::ChangeGrams(*this, m_meals->currentItem(), grams);
+    }));
     m_meals->installEventFilter(this);
+    m_meals->viewport()->installEventFilter(this);
     connect(m_meals, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::RemoveFoodFromMeal(*this); });
 }
@@ -158,17 +208,66 @@ void Form_卡路里计算器::CreateFoodList() {
 
 // Enter does what a double-click does, in the list and in the tree; Delete removes as well.
 bool Form_卡路里计算器::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == m_foods || watched == m_meals) && event->type() == QEvent::KeyPress) {
+    if ((watched == m_meals || watched == m_meals->viewport()) && MealTreeEvent(event))
+        return true;
+    if (watched == m_foods && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-        if (watched == m_foods && enter) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             方法_卡路里计算器::AddFoodToMeal(*this);
-            return true;
-        }
-        if (watched == m_meals && (enter || key == Qt::Key_Delete)) {
-            方法_卡路里计算器::RemoveFoodFromMeal(*this);
             return true;
         }
     }
     return ToolWindow::eventFilter(watched, event);
+}
+
+bool Form_卡路里计算器::MealTreeEvent(QEvent* event) {
+    if (event->type() == QEvent::ContextMenu) {
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        if (menu->reason() == QContextMenuEvent::Keyboard)
+            ShowMealMenuAtCurrent();
+        else
+            ShowMealMenu(menu->globalPos());
+        return true;
+    }
+    // Keys the weight editor leaves to its parents, Return above all, are not the tree's own.
+    // (hasFocus would not do: it is false while the window waits to be activated again.)
+    if (event->type() != QEvent::KeyPress || m_meals->focusWidget() != m_meals)
+        return false;
+    const auto* press = static_cast<QKeyEvent*>(event);
+    const int key = press->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete) {
+        方法_卡路里计算器::RemoveFoodFromMeal(*this);
+        return true;
+    }
+    // Not every platform turns these keys into a context menu event of its own.
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && press->modifiers() == Qt::ShiftModifier)) {
+        ShowMealMenuAtCurrent();
+        return true;
+    }
+    QTreeWidgetItem* current = m_meals->currentItem();
+    if (key == Qt::Key_F2 && current && (current->flags() & Qt::ItemIsEditable)) {
+        m_meals->editItem(current, 0);
+        return true;
+    }
+    return false;
+}
+
+// From the keyboard the menu opens under the current row, not where the mouse happens to be.
+void Form_卡路里计算器::ShowMealMenuAtCurrent() {
+    const QTreeWidgetItem* current = m_meals->currentItem();
+    ShowMealMenu(m_meals->viewport()->mapToGlobal(
+        current ? m_meals->visualItemRect(current).bottomLeft() : QPoint(0, 0)));
+}
+
+// The meal tree's one menu, by right click or the Menu key.
+void Form_卡路里计算器::ShowMealMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    QAction* set = menu.addAction(QStringLiteral("设定每日目标…"));
+    QAction* clear = menu.addAction(QStringLiteral("清除每日目标"));
+    clear->setEnabled(m_target.has_value());
+    QAction* chosen = menu.exec(globalPos);
+    if (chosen == set)
+        方法_卡路里计算器::AskDailyTarget(*this);
+    else if (chosen == clear)
+        方法_卡路里计算器::SetDailyTarget(*this, std::nullopt);
 }

@@ -126,6 +126,8 @@ bool FoodSearch::FieldKey(QKeyEvent* key) {
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (m_portion.refused) // the hint in the field says why
+            return true;
         m_add();
         Close();
         return true;
@@ -241,6 +243,7 @@ void FoodSearch::Close() {
         m_field->clear();
     }
     m_notFound->hide();
+    m_portion = {};
     m_field->setAccessibleDescription(QString());
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
@@ -275,6 +278,7 @@ QTreeWidgetItem* FoodSearch::ShowMatching(const QStringList& queries) {
 
 void FoodSearch::Filter() {
     Prepare();
+    m_portion = 方法_卡路里计算器::ParsePortionQuery(m_field->text());
     const QList<QStringList> tiers = Queries();
     const bool empty = tiers.front().front().isEmpty();
     QTreeWidgetItem* first = nullptr;
@@ -292,21 +296,26 @@ void FoodSearch::Filter() {
         m_list->clearSelection();
         m_list->setCurrentItem(nullptr);
     }
-    m_notFound->setVisible(!first);
-    const int notice = first ? 0 : m_notFound->sizeHint().width() + 6;
+    // A refused weight outranks "not found": it is what Enter would stumble on.
+    const QString hint = m_portion.refused ? 方法_卡路里计算器::GramsHint
+                         : first           ? QString()
+                                           : QStringLiteral("没有找到");
+    m_notFound->setText(hint);
+    m_notFound->setVisible(!hint.isEmpty());
+    const int notice = hint.isEmpty() ? 0 : m_notFound->sizeHint().width() + 6;
     m_field->setTextMargins(0, 0, notice, 0);
-    if (!first)
+    if (notice)
         m_notFound->setGeometry(m_field->width() - notice, 0, notice - 4, m_field->height());
-    m_field->setAccessibleDescription(first ? QString() : QStringLiteral("没有找到"));
+    m_field->setAccessibleDescription(hint);
 }
 
 // The pre-edit where the field shows it, at the cursor, read without the blanks or apostrophes
 // an engine puts between syllables. An engine that shows its conversion instead of the letters
 // typed is read back: the pre-edit's reading stands for them, in full (绿豆 for lvdou) or, when
 // that finds nothing, by initials (巡回赛 for xhs). Each tier is tried when those before it find
-// nothing.
+// nothing. A weight at the end of the text takes no part in finding.
 QList<QStringList> FoodSearch::Queries() const {
-    const QString text = m_field->text();
+    const QString text = m_composing.isEmpty() ? m_portion.words : m_field->text();
     const int cursor = m_field->cursorPosition();
     const QString before = food_finder::Normalized(text.left(cursor));
     const QString after = food_finder::Normalized(text.mid(cursor));

@@ -1,10 +1,11 @@
 #pragma once
 // Find as you type in the food list, in the manner of the interactive search of GTK lists:
 // typing into the list, or Ctrl+F, opens a find field over the list's bottom edge, and the list
-// shows only the foods that match, in table order, the first one selected. Esc, or emptying the
-// field, shows all foods again.
+// shows only the foods that match, in table order, the first one selected. A number at the end is
+// a weight in grams for the food Enter adds. Esc, or emptying the field, shows all foods again.
 
 #include "calorie/core/food_finder.h"
+#include "calorie/core/portion.h"
 
 #include <QObject>
 #include <QStringList>
@@ -27,6 +28,8 @@ class FoodSearch final : public QObject {
     QLineEdit* Field() const { return m_field; }
     bool IsOpen() const { return m_open; }
     bool IsPrepared() const { return m_prepared; }
+    // The weight typed at the end of the field; none while the field is closed.
+    const 方法_卡路里计算器::PortionQuery& Portion() const { return m_portion; }
 
     // Reads the pinyin of every listed food. The window's first paint schedules it for idle time,
     // so that neither opening the window nor the first keystroke waits for ICU.
@@ -56,6 +59,7 @@ class FoodSearch final : public QObject {
     QLineEdit* m_field;
     QLabel* m_notFound;
     std::vector<food_finder::FoodKeys> m_keys;
+    方法_卡路里计算器::PortionQuery m_portion;
     std::vector<bool> m_listed; // rows the list shows while no search is open
     QString m_composing;        // the input method's pre-edit, shown in the field
     QTreeWidgetItem* m_before = nullptr;

@@ -31,6 +31,7 @@ void ShowIntakeSummary(Form_卡路里计算器& form) {
     box.SetSelStart(IntakeLabel.size());
     box.SetSelLength(q - 5);
     box.SetSelColor(RgbColor(0xFF, 0, 0));
+    ShowTarget(form); // what is left of the target follows the total
 }
 
 } // namespace 方法_卡路里计算器

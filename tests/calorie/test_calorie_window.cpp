@@ -66,6 +66,8 @@ class TestCalorieWindow : public QObject {
     void findAsYouType();
     void subtotalsAddUpToTheTotal_data();
     void subtotalsAddUpToTheTotal();
+    void weighedFoodsAndTarget_data();
+    void weighedFoodsAndTarget();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -75,6 +77,7 @@ class TestCalorieWindow : public QObject {
     void AddFood(int meal, int row);
 
     QTemporaryDir m_dir;
+    QTemporaryDir m_config; // stands in for the user's configuration folder
     FoodSlots m_foods;
     FoodSlots m_three;
     FoodSlots m_named; // m_foods with real names in some slots
@@ -82,6 +85,8 @@ class TestCalorieWindow : public QObject {
 };
 
 void TestCalorieWindow::initTestCase() {
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     SetMessageObserver(
         [](const QString& text) { QFAIL(qPrintable("unexpected message " + text)); });
     QVERIFY(m_dir.isValid());
@@ -521,6 +526,86 @@ void TestCalorieWindow::subtotalsAddUpToTheTotal() {
     }
     QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：" + total + " 大卡" + SecondLine);
     QVERIFY(qAbs(sum - total.toDouble()) <= 0.005 * removed.size() + 1e-9);
+}
+
+// Food 2 (116 kcal per 100 g) or 25 (25 kcal) found with a weight typed after it and added by
+// Enter, then maybe weighed anew with F2, under a target maybe.
+void TestCalorieWindow::weighedFoodsAndTarget_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("reweighed"); // typed into F2's editor, when not empty
+    QTest::addColumn<int>("target");        // 0: none
+    QTest::addColumn<QString>("node");      // empty: nothing added
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<QStringList>("header"); // empty: hidden
+    QTest::addColumn<bool>("red");
+    QTest::newRow("portion") << "shiwu2 250"
+                             << "" << 0 << "290 大卡  食物2 250克"
+                             << "290" << QStringList{} << false;
+    QTest::newRow("37.5 up to even") << "shiwu25 150"
+                                     << "" << 0 << "38 大卡  食物25 150克"
+                                     << "38" << QStringList{} << false;
+    QTest::newRow("12.5 down to even") << "shiwu25 50"
+                                       << "" << 0 << "12 大卡  食物25 50克"
+                                       << "12" << QStringList{} << false;
+    QTest::newRow("listed quantity, today's text") << "shiwu2 100"
+                                                   << "" << 0 << "116 大卡  食物2"
+                                                   << "116" << QStringList{} << false;
+    QTest::newRow("refused weight") << "shiwu2 0"
+                                    << "" << 0 << ""
+                                    << "0" << QStringList{} << false;
+    QTest::newRow("F2 to 50 g") << "shiwu2 250"
+                                << "50" << 0 << "58 大卡  食物2 50克"
+                                << "58" << QStringList{} << false;
+    QTest::newRow("F2 to 0 g changes nothing") << "shiwu2 250"
+                                               << "0" << 0 << "290 大卡  食物2 250克"
+                                               << "290" << QStringList{} << false;
+    QTest::newRow("what is left") << "shiwu2 250"
+                                  << "" << 1261 << "290 大卡  食物2 250克"
+                                  << "290" << QStringList{"今日目标 1261 大卡", "还可摄入 971 大卡"}
+                                  << false;
+    QTest::newRow("target passed")
+        << "shiwu2 5000"
+        << "" << 1261 << "5800 大卡  食物2 5000克"
+        << "5800" << QStringList{"今日目标 1261 大卡", "超出 4539 大卡"} << true;
+}
+
+void TestCalorieWindow::weighedFoodsAndTarget() {
+    QFETCH(QString, typed);
+    QFETCH(QString, reweighed);
+    QFETCH(int, target);
+    QFETCH(QString, node);
+    QFETCH(QString, total);
+    QFETCH(QStringList, header);
+    QFETCH(bool, red);
+    if (target)
+        Window().SetTargetKcal(target);
+    QVERIFY(ActivateWithListFocused(Window()));
+    SelectMeal(2);
+    Type(typed);
+    Key(Qt::Key_Return);
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    QTreeWidgetItem* lunch = tree->topLevelItem(2);
+    QCOMPARE(lunch->childCount(), node.isEmpty() ? 0 : 1);
+    if (!reweighed.isEmpty()) {
+        tree->setFocus();
+        tree->setCurrentItem(lunch->child(0));
+        Key(Qt::Key_F2);
+        QVERIFY(tree->findChild<QLineEdit*>());
+        Key(Qt::Key_Backspace);
+        Type(reweighed);
+        Key(Qt::Key_Return);
+        QCoreApplication::processEvents(); // the editor hands its text over once back in the loop
+    }
+    if (!node.isEmpty()) {
+        QCOMPARE(lunch->child(0)->text(0), node);
+        QCOMPARE(lunch->text(1), total + " 大卡");
+    }
+    QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：" + total + " 大卡" + SecondLine);
+    QCOMPARE(tree->isHeaderHidden(), header.isEmpty());
+    if (!header.isEmpty()) {
+        QCOMPARE((QStringList{tree->headerItem()->text(0), tree->headerItem()->text(1)}), header);
+        QCOMPARE(tree->headerItem()->foreground(1).color() == QColor(0xFF, 0, 0), red);
+    }
 }
 
 QTEST_MAIN(TestCalorieWindow)

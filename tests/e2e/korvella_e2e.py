@@ -28,8 +28,8 @@ import time
 sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import driver  # noqa: E402
-from driver import (Failure, cell, column, has_focus, name_of, role_of,  # noqa: E402
-                    text_of, wait_equal, wait_focused, wait_for)
+from driver import (Failure, cell, column, descendants, has_focus, name_of,  # noqa: E402
+                    role_of, text_of, wait_equal, wait_focused, wait_for)
 
 MAIN = "Korvella"
 FOODS = []  # data/foods.csv, the source of Data/FoodData.mdb: one dict per row
@@ -227,7 +227,69 @@ def pinyin(s):
     close_tool(s, caption)
 
 
-SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin)}
+def home_files():
+    """Every path under HOME, relative to it."""
+    home = os.environ["HOME"]
+    return sorted(os.path.relpath(os.path.join(folder, name), home)
+                  for folder, folders, files in os.walk(home) for name in folders + files)
+
+
+def plan(s):
+    """A portion typed after the food's pinyin, then a daily target set in its dialog from the
+    meal tree's menu and cleared again: the header follows, and HOME keeps nothing of it."""
+    caption = ENTRIES[1][2]
+    expect("window opened by entry 1", open_entry(s, 1, "title"), caption)
+    before = home_files()
+    window = s.window(caption)
+    meals, foods = s.find(window, name="今日餐单"), s.find(window, name="食物列表")
+    s.press(s.find(meals, name="午餐"))
+    wait_focused(meals)
+    s.key("Tab")
+    wait_focused(foods)
+    s.type("mifan 250")
+    wait_equal("foods found by mifan", lambda: column(foods)[:1], ["米饭"])
+    s.key("Return")
+    wait_equal("meal plan after a portion", lambda: column(meals),
+               ["早餐", "上午加餐", "午餐", "290 大卡  米饭 250克", "下午加餐", "晚餐", "晚上加餐"])
+    summary = s.find(window, name="共摄入")
+    wait_equal("summary after a portion", lambda: text_of(summary),
+               "共摄入：290 大卡\n总消耗 = 活动消耗 + 基础代谢率")
+
+    def header():  # read whether shown or hidden: its texts tell which
+        return [name_of(n) for n in descendants(meals) if role_of(n) == "table column header"]
+
+    s.key("shift+Tab")
+    wait_focused(meals)
+    # The menu's items do not reach AT-SPI while it is open: it is worked by its keys.
+    s.key("Menu", "Down", "Return")  # 设定每日目标…
+    dialog = s.window("每日目标")
+    s.press(s.find(dialog, name="女", role="radio button"))
+    age = s.find(dialog, name="年龄")
+    s.press(age)
+    wait_focused(age)
+    s.type("30")
+    s.key("Tab")
+    s.type("160")
+    s.key("Tab")
+    s.type("55")
+    s.key("Tab", "Down")  # the second activity level; the pace stays at 0.5 kg a week
+    wait_equal("result line", lambda: next(
+        (name_of(n) for n in descendants(dialog) if name_of(n).startswith("基础代谢率")), None),
+        "基础代谢率 1317 大卡，每日目标 1261 大卡。")
+    s.key("Return")
+    s.wait_gone("每日目标")
+    wait_equal("header with a target", header, ["今日目标 1261 大卡", "还可摄入 971 大卡"])
+    expect("files written for the target",
+           sorted(set(home_files()) - set(before)),
+           [".config", ".config/korvella", ".config/korvella/daily_target.conf"])
+
+    s.key("Menu", "Down", "Down", "Return")  # 清除每日目标
+    wait_equal("header without a target", header, ["餐次", "小计"])
+    expect("files left in HOME", sorted(set(home_files()) - set(before)), [])
+    close_tool(s, caption)
+
+
+SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan)}
 
 # --- input methods a scenario runs under ----------------------------------------------------
 

@@ -1,0 +1,182 @@
+#include "calorie/daily_target_dialog.h"
+
+#include "body/core/bmr.h"
+#include "body/core/leading_number.h"
+#include "calorie/core/daily_target.h"
+#include "frame/core/numbers.h"
+#include "frame/message.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace 方法_卡路里计算器;
+
+namespace {
+
+const QString Units[] = {QStringLiteral("岁"), QStringLiteral("厘米"), QStringLiteral("千克")};
+
+QString PaceText(double pace) {
+    return pace == 0 ? QStringLiteral("保持体重")
+                     : QStringLiteral("每周减 %1 千克").arg(FormatNumber(pace));
+}
+
+} // namespace
+
+DailyTargetDialog::DailyTargetDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("每日目标"));
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->addRow(QStringLiteral("性别："), SexRow());
+    const QString names[] = {QStringLiteral("年龄"), QStringLiteral("身高"),
+                             QStringLiteral("体重")};
+    for (int i = 0; i < 3; ++i) {
+        m_values[i] = Field(i, names[i]);
+        auto* row = new QHBoxLayout;
+        row->addWidget(m_values[i]);
+        row->addWidget(new QLabel(Units[i]));
+        row->addStretch();
+        form->addRow(names[i] + QStringLiteral("："), row);
+    }
+
+    m_activity = new QComboBox;
+    m_activity->setObjectName(QStringLiteral("Combo_活动量"));
+    m_activity->setAccessibleName(QStringLiteral("活动量"));
+    for (const Activity& activity : Activities)
+        m_activity->addItem(activity.description.toString());
+    form->addRow(QStringLiteral("活动量："), m_activity);
+
+    m_pace = new QComboBox;
+    m_pace->setObjectName(QStringLiteral("Combo_减重速度"));
+    m_pace->setAccessibleName(QStringLiteral("减重速度"));
+    for (double pace : Paces)
+        m_pace->addItem(PaceText(pace));
+    form->addRow(QStringLiteral("减重速度："), m_pace);
+
+    m_result = new QLabel;
+    m_result->setObjectName(QStringLiteral("Label_结果"));
+    m_result->setWordWrap(true);
+    m_result->setMinimumHeight(2 * m_result->fontMetrics().lineSpacing());
+    form->addRow(m_result);
+
+    m_direct = new QLineEdit;
+    m_direct->setObjectName(QStringLiteral("Text_目标"));
+    m_direct->setAccessibleName(QStringLiteral("直接输入目标"));
+    m_direct->setPlaceholderText(QStringLiteral("%1–%2").arg(MinTarget).arg(MaxTarget));
+    m_direct->setMaximumWidth(100);
+    auto* direct = new QHBoxLayout;
+    direct->addWidget(m_direct);
+    direct->addWidget(new QLabel(QStringLiteral("大卡（填写后不再按上面计算）")));
+    direct->addStretch();
+    form->addRow(QStringLiteral("或直接输入："), direct);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &DailyTargetDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &DailyTargetDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    for (QLineEdit* field : {m_values[0], m_values[1], m_values[2], m_direct})
+        connect(field, &QLineEdit::textChanged, this, &DailyTargetDialog::ShowResult);
+    for (QComboBox* box : {m_activity, m_pace})
+        connect(box, &QComboBox::currentIndexChanged, this, &DailyTargetDialog::ShowResult);
+    connect(m_female, &QRadioButton::toggled, this, &DailyTargetDialog::ShowResult);
+    m_pace->setCurrentIndex(2); // half a kilogram a week, the pace most advice gives
+    ShowResult();
+    m_values[0]->setFocus();
+}
+
+QWidget* DailyTargetDialog::SexRow() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_male = new QRadioButton(QStringLiteral("男"));
+    m_female = new QRadioButton(QStringLiteral("女"));
+    m_male->setObjectName(QStringLiteral("Option_性别(0)"));
+    m_female->setObjectName(QStringLiteral("Option_性别(1)"));
+    m_male->setChecked(true);
+    auto* group = new QButtonGroup(row);
+    group->addButton(m_male);
+    group->addButton(m_female);
+    layout->addWidget(m_male);
+    layout->addWidget(m_female);
+    layout->addStretch();
+    return row;
+}
+
+QLineEdit* DailyTargetDialog::Field(int index, const QString& name) {
+    auto* field = new QLineEdit;
+    field->setObjectName(QStringLiteral("Text_Value(%1)").arg(index));
+    field->setAccessibleName(name);
+    field->setMaximumWidth(100);
+    return field;
+}
+
+Sex DailyTargetDialog::ChosenSex() const {
+    return m_female->isChecked() ? Sex::Female : Sex::Male;
+}
+
+QStringList DailyTargetDialog::Texts() const {
+    return {m_values[0]->text(), m_values[1]->text(), m_values[2]->text()};
+}
+
+DailyTarget DailyTargetDialog::Worked(int* bmr) const {
+    const QStringList texts = Texts();
+    *bmr = 方法_基础代谢计算::Bmr(ChosenSex(), LeadingNumber(texts[0]), LeadingNumber(texts[1]),
+                                  LeadingNumber(texts[2]));
+    return TargetFrom(ChosenSex(), *bmr, Activities[size_t(m_activity->currentIndex())].factor,
+                      Paces[size_t(m_pace->currentIndex())]);
+}
+
+void DailyTargetDialog::ShowResult() {
+    QString text;
+    int bmr = 0;
+    if (!m_direct->text().trimmed().isEmpty()) {
+        const auto typed = ParseTarget(m_direct->text());
+        text = typed
+                   ? QStringLiteral("每日目标 %1 大卡。").arg(*typed)
+                   : QStringLiteral("直接输入的目标为 %1–%2 大卡。").arg(MinTarget).arg(MaxTarget);
+    } else if (CheckFields(方法_基础代谢计算::Fields, Texts())) {
+        text = QStringLiteral("填写年龄、身高和体重后，这里显示基础代谢率和每日目标。");
+    } else if (const DailyTarget target = Worked(&bmr); !target.floored) {
+        text = QStringLiteral("基础代谢率 %1 大卡，每日目标 %2 大卡。").arg(bmr).arg(target.kcal);
+    } else {
+        text = QStringLiteral("基础代谢率 %1 大卡。按公式算得的目标低于%2性的每日最低值，"
+                              "每日目标取 %3 大卡。")
+                   .arg(bmr)
+                   .arg(ChosenSex() == Sex::Female ? QStringLiteral("女") : QStringLiteral("男"))
+                   .arg(target.kcal);
+    }
+    m_result->setText(text);
+    m_result->setAccessibleName(text);
+}
+
+void DailyTargetDialog::accept() {
+    std::optional<int> target;
+    if (!m_direct->text().trimmed().isEmpty()) {
+        target = ParseTarget(m_direct->text());
+        if (!target) {
+            ShowMessage(this, QStringLiteral("请正确填写您的“每日目标”！"));
+            return;
+        }
+    } else if (const auto refusal = CheckFields(方法_基础代谢计算::Fields, Texts())) {
+        ShowMessage(this, *refusal);
+        return;
+    } else {
+        int bmr = 0;
+        target = Worked(&bmr).kcal;
+    }
+    m_target = target;
+    QDialog::accept();
+}

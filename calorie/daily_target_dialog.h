@@ -1,0 +1,42 @@
+#pragma once
+// "每日目标": sex, age, height and weight checked as the body calculators check them, an
+// activity level and a pace give the day's target; or the user types a target straight in. The
+// line under the inputs shows the result as it is typed, and says when the floor applies.
+
+#include "calorie/core/daily_target.h"
+
+#include <QDialog>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+class DailyTargetDialog final : public QDialog {
+  public:
+    explicit DailyTargetDialog(QWidget* parent);
+
+    // The target the user accepted; set once the dialog closed with OK.
+    std::optional<int> Target() const { return m_target; }
+
+    void accept() override;
+
+  private:
+    QWidget* SexRow();
+    QLineEdit* Field(int index, const QString& name);
+    Sex ChosenSex() const;
+    QStringList Texts() const;
+    // The target from the body figures, which must have passed the check; bmr receives the rate.
+    方法_卡路里计算器::DailyTarget Worked(int* bmr) const;
+    void ShowResult();
+
+    QRadioButton* m_male = nullptr;
+    QRadioButton* m_female = nullptr;
+    QLineEdit* m_values[3] = {};
+    QComboBox* m_activity = nullptr;
+    QComboBox* m_pace = nullptr;
+    QLineEdit* m_direct = nullptr;
+    QLabel* m_result = nullptr;
+    std::optional<int> m_target;
+};
