@@ -51,8 +51,8 @@ constexpr int BusySeconds = 5;
 // round trip through the program even though none is shown.
 constexpr int DialogLimit = 5;
 constexpr qint64 DialogWindowMs = 10000;
-// The engine's processes together (renderer, network and storage services) stay below this;
-// with a banner they take about 70 MB.
+// The engine's processes under the program (the renderer, and any service it runs apart) stay
+// below this together; with a banner they take about 70 MB.
 constexpr qint64 PssCeilingMb = 400;
 // A link opens in the browser only this soon after the user's click or key.
 constexpr qint64 GestureMs = 1000;
@@ -478,7 +478,6 @@ void AdPanel::DialogAsked() {
     while (now - m_dialogs.constFirst() >= DialogWindowMs)
         m_dialogs.removeFirst();
     if (m_dialogs.size() > DialogLimit)
-        // Not inside the engine's call: the page is discarded from the event loop.
         Stop(QStringLiteral("asked for %1 dialogs within %2 s")
                  .arg(m_dialogs.size())
                  .arg(DialogWindowMs / 1000));
@@ -524,11 +523,12 @@ void AdPanel::Watch() {
                  .arg(frozen ? QStringLiteral(" while frozen") : QString()));
     else if (pss > PssCeilingMb)
         Stop(QStringLiteral("engine processes at %1 MB, above %2 MB").arg(pss).arg(PssCeilingMb));
-    else
+    else if (!frozen)
         Ask();
 }
 
-// Ended first: a renderer that does not yield holds up its discarding for many seconds.
+// Ended first: a renderer that does not yield holds up its discarding for many seconds. Discarded
+// from the event loop, as this may run inside the engine's call for a dialog.
 void AdPanel::Stop(const QString& why) {
     if (m_renderer.Pid() != m_page->renderProcessPid())
         m_renderer.Follow(m_page->renderProcessPid());
