@@ -51,8 +51,8 @@ constexpr int BusySeconds = 5;
 // round trip through the program even though none is shown.
 constexpr int DialogLimit = 5;
 constexpr qint64 DialogWindowMs = 10000;
-// The engine's processes under the program (the renderer, and any service it runs apart) stay
-// below this together; with a banner they take about 70 MB.
+// The panel's processes (its renderer, and any service the engine runs apart) stay below this
+// together; with a banner they take about 70 MB.
 constexpr qint64 PssCeilingMb = 400;
 // A link opens in the browser only this soon after the user's click or key.
 constexpr qint64 GestureMs = 1000;
@@ -120,9 +120,10 @@ double DemandSeconds(qint64 pid) {
 #endif
 }
 
-// PSS in megabytes of the engine's processes under this one. The user's browser, started from
-// a clicked link, may be a child too; it is not the panel's.
-qint64 EnginePssMb() {
+// PSS in megabytes of the panel's processes: its renderer and the engine's services under this
+// process. Another page's renderer is not the panel's, nor is the user's browser, started from a
+// clicked link, though it may be a child too.
+qint64 PanelPssMb(qint64 renderer) {
 #ifdef Q_OS_LINUX
     qint64 kb = 0;
     QList<qint64> parents{getpid()};
@@ -140,6 +141,10 @@ qint64 EnginePssMb() {
                             .section(QLatin1Char('/'), -1) != QLatin1String("QtWebEngineProcess"))
                     continue;
                 parents.append(pid); // a zygote's renderers are its children
+                QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(pid));
+                if (pid != renderer && (!commandLine.open(QIODevice::ReadOnly) ||
+                                        commandLine.readAll().contains("--type=renderer")))
+                    continue;
                 QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
                 if (!rollup.open(QIODevice::ReadOnly))
                     continue;
@@ -151,6 +156,7 @@ qint64 EnginePssMb() {
     }
     return kb / 1024;
 #else
+    Q_UNUSED(renderer);
     return 0;
 #endif
 }
@@ -514,7 +520,7 @@ void AdPanel::Watch() {
     if (pid != m_pid || pid <= 0 || frozen || !m_sinceAnswer.isValid())
         m_sinceAnswer.start();
     m_pid = pid;
-    const qint64 pss = EnginePssMb();
+    const qint64 pss = PanelPssMb(pid);
     if (m_sinceAnswer.elapsed() >= BusySeconds * 1000)
         Stop(QStringLiteral("no answer for %1 s").arg(BusySeconds));
     else if (m_busy >= BusySeconds)
@@ -522,7 +528,7 @@ void AdPanel::Watch() {
                  .arg(BusySeconds)
                  .arg(frozen ? QStringLiteral(" while frozen") : QString()));
     else if (pss > PssCeilingMb)
-        Stop(QStringLiteral("engine processes at %1 MB, above %2 MB").arg(pss).arg(PssCeilingMb));
+        Stop(QStringLiteral("processes at %1 MB, above %2 MB").arg(pss).arg(PssCeilingMb));
     else if (!frozen)
         Ask();
 }

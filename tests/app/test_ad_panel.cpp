@@ -337,7 +337,7 @@ void TestAdPanel::hostilePage_data() {
         << 200
         << strip + "<script>const a=[];"
                    "setInterval(()=>a.push(new Uint8Array(2e7).fill(1)),100)</script>"
-        << none << true << QStringLiteral("stopped: engine processes at") << 1;
+        << none << true << QStringLiteral("stopped: processes at") << 1;
 }
 
 void TestAdPanel::hostilePage() {
