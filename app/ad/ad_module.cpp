@@ -1,8 +1,10 @@
 // The advertisement panel: a QWebEngineView drawn in software, in a private profile that keeps
 // nothing on disk. The page comes from a server the program does not control, so it is kept in
-// its strip: no dialogs, menus, downloads or scrollbars; a link the user clicks opens in the
-// user's browser; a page that fails to load, dies twice or keeps a core busy leaves the main
-// window's background in its place; while the main window is hidden or minimised it is frozen.
+// its strip: no dialogs, menus, downloads or scrollbars; a link opens in the user's browser only
+// after the user's own click or key on the page; a page that fails to load, dies twice, keeps a
+// core busy, stops answering, asks for dialog after dialog or grows its processes past a ceiling
+// leaves the main window's background in its place, wherever the window is; while the main
+// window is hidden or minimised a page that answers is frozen.
 
 #include "app/ad/ad_module.h"
 
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLoggingCategory>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QQuickWindow>
 #include <QTimer>
@@ -24,7 +27,10 @@
 #include <QWebEngineView>
 
 #ifdef Q_OS_LINUX
+#include <QDir>
+#include <QFileInfo>
 #include <csignal>
+#include <sys/syscall.h>
 #include <unistd.h>
 #endif
 
@@ -35,11 +41,19 @@ namespace {
 constexpr int JsHeapLimitMb = 64;
 // A renderer that died gets one more chance after this pause.
 constexpr int RestartPauseMs = 3000;
-// A renderer above this share of one core for this many seconds in a row, or one whose page
-// has not answered a trivial script for as long while shown, is stopped. The answer counts where
-// the processor is shared with other programs and the share would not reach the mark.
+// A renderer that wants this share of one core (running or waiting for one, so that a busy
+// machine does not hide it) for this many seconds in a row, or whose page has not answered a
+// trivial script for as long, is stopped. A frozen page should want next to nothing.
 constexpr double BusyShare = 0.8;
+constexpr double FrozenShare = 0.25;
 constexpr int BusySeconds = 5;
+// A banner has no reason to ask for more dialogs than this within this time; each one costs a
+// round trip through the program even though none is shown.
+constexpr int DialogLimit = 5;
+constexpr qint64 DialogWindowMs = 10000;
+// The panel's processes (its renderer, and any service the engine runs apart) stay below this
+// together; with a banner they take about 70 MB.
+constexpr qint64 PssCeilingMb = 400;
 // A link opens in the browser only this soon after the user's click or key.
 constexpr qint64 GestureMs = 1000;
 
@@ -56,16 +70,47 @@ void SetEngineSwitches() {
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.trimmed());
 }
 
-// CPU time of a process in seconds, or -1 where it cannot be read.
-double CpuSeconds(qint64 pid) {
 #ifdef Q_OS_LINUX
+// The fields of /proc/PID/stat after the command name, which may hold blanks: state first.
+QList<QByteArray> StatFields(qint64 pid) {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
-        return -1;
+        return {};
     const QByteArray line = stat.readAll();
-    // The fields after the command name, which may hold blanks: state is the first, utime the
-    // twelfth, stime the thirteenth.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return line.mid(line.lastIndexOf(')') + 2).split(' ');
+}
+
+// Together with the id, names one process for good: an id can be reused, not with the same
+// start time.
+qint64 StartTime(qint64 pid) {
+    const QList<QByteArray> fields = StatFields(pid);
+    return fields.size() > 19 ? fields[19].toLongLong() : -1;
+}
+#endif
+
+// Seconds a process's threads ran or waited to run, or -1 where it cannot be read. Waiting
+// counts: on a loaded machine a spinning page gets less than a core, but wants one all along.
+double DemandSeconds(qint64 pid) {
+#ifdef Q_OS_LINUX
+    if (pid <= 0)
+        return -1;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    double seconds = 0;
+    bool read = false;
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile schedstat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+        if (!schedstat.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> ns = schedstat.readAll().split(' ');
+        if (ns.size() < 2)
+            continue;
+        seconds += double(ns[0].toLongLong() + ns[1].toLongLong()) / 1e9;
+        read = true;
+    }
+    if (read)
+        return seconds;
+    // A kernel without scheduler statistics: the time on a processor alone.
+    const QList<QByteArray> fields = StatFields(pid);
     if (fields.size() < 13)
         return -1;
     return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
@@ -75,6 +120,139 @@ double CpuSeconds(qint64 pid) {
 #endif
 }
 
+// PSS in megabytes of the panel's processes: its renderer and the engine's services under this
+// process. Another page's renderer is not the panel's, nor is the user's browser, started from a
+// clicked link, though it may be a child too.
+qint64 PanelPssMb(qint64 renderer) {
+#ifdef Q_OS_LINUX
+    qint64 kb = 0;
+    QList<qint64> parents{getpid()};
+    while (!parents.isEmpty()) {
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(parents.takeLast());
+        for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(tasks + QLatin1Char('/') + task + QStringLiteral("/children"));
+            if (!children.open(QIODevice::ReadOnly))
+                continue;
+            for (const QByteArray& child : children.readAll().split(' ')) {
+                const qint64 pid = child.toLongLong();
+                if (pid <= 0 ||
+                    QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid))
+                            .symLinkTarget()
+                            .section(QLatin1Char('/'), -1) != QLatin1String("QtWebEngineProcess"))
+                    continue;
+                parents.append(pid); // a zygote's renderers are its children
+                QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(pid));
+                if (pid != renderer && (!commandLine.open(QIODevice::ReadOnly) ||
+                                        commandLine.readAll().contains("--type=renderer")))
+                    continue;
+                QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+                if (!rollup.open(QIODevice::ReadOnly))
+                    continue;
+                for (const QByteArray& line : rollup.readAll().split('\n'))
+                    if (line.startsWith("Pss:"))
+                        kb += line.mid(4).trimmed().split(' ').value(0).toLongLong();
+            }
+        }
+    }
+    return kb / 1024;
+#else
+    Q_UNUSED(renderer);
+    return 0;
+#endif
+}
+
+// The renderer, held so that it can be ended without signalling whatever process takes over its
+// id after it died: a process file descriptor where the kernel offers one (Linux 5.3), else the
+// id with its start time, compared again just before the signal.
+class Renderer {
+  public:
+    Renderer() = default;
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+    ~Renderer() { Follow(0); }
+
+    qint64 Pid() const { return m_pid; }
+
+    void Follow(qint64 pid) {
+#ifdef Q_OS_LINUX
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        m_pid = pid;
+        if (pid <= 0)
+            return;
+        m_start = StartTime(pid);
+#ifdef SYS_pidfd_open
+        m_fd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+        if (m_fd >= 0 && StartTime(pid) != m_start) { // died and replaced in between
+            ::close(m_fd);
+            m_fd = -1;
+            m_pid = 0;
+        }
+#endif
+#else
+        m_pid = pid;
+#endif
+    }
+
+    void Kill() const {
+#ifdef Q_OS_LINUX
+#ifdef SYS_pidfd_send_signal
+        if (m_fd >= 0) {
+            ::syscall(SYS_pidfd_send_signal, m_fd, SIGKILL, nullptr, 0);
+            return;
+        }
+#endif
+        if (m_pid > 0 && m_start >= 0 && StartTime(m_pid) == m_start)
+            ::kill(static_cast<pid_t>(m_pid), SIGKILL);
+#endif
+    }
+
+  private:
+    qint64 m_pid = 0;
+    qint64 m_start = -1;
+    int m_fd = -1;
+};
+
+// Which input counts as the user's: a left press and release, or Enter, delivered to the widget
+// the engine draws the page into. A page's own clicks, and input anywhere else in the program,
+// do not.
+class UserGesture {
+  public:
+    void See(const QEvent* event) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            m_pressed = static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
+            break;
+        case QEvent::MouseButtonRelease:
+            if (m_pressed && static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton)
+                m_at.start();
+            m_pressed = false;
+            break;
+        case QEvent::KeyPress: {
+            const int key = static_cast<const QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                m_at.start();
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    // One input, one link.
+    bool Take() {
+        const bool recent = m_at.isValid() && m_at.elapsed() < GestureMs;
+        m_at.invalidate();
+        return recent;
+    }
+
+  private:
+    bool m_pressed = false;
+    QElapsedTimer m_at;
+};
+
 class AdPage;
 
 class AdPanel : public QObject {
@@ -82,6 +260,7 @@ class AdPanel : public QObject {
     AdPanel(QWebEngineView* view, AdPage* page, const QUrl& url, const KorvellaAdHost& host);
 
     bool AcceptNavigation(const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame);
+    void DialogAsked();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -89,8 +268,12 @@ class AdPanel : public QObject {
     void OpenLink(const QUrl& url);
     void LoadingChanged(const QWebEngineLoadingInfo& info);
     void RendererEnded(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode);
-    void SampleCpu();
+    void Watch();
+    void Ask();
+    void Answered();
+    bool Seen() const;
     void FollowWindow();
+    void Stop(const QString& why);
     void SwitchOff(const QString& why);
     void Log(const QString& what) const {
         m_host.log(m_url.toString() + QStringLiteral(": ") + what);
@@ -100,16 +283,19 @@ class AdPanel : public QObject {
     QWebEnginePage* m_page;
     QUrl m_url;
     KorvellaAdHost m_host;
-    QElapsedTimer m_gesture;
+    UserGesture m_gesture;
     bool m_loading = false;
     bool m_off = false;
     int m_deaths = 0;
-    QTimer m_cpuTimer;
-    qint64 m_pid = 0;
-    double m_cpu = -1;
+    QTimer m_watchTimer;
+    Renderer m_renderer;
+    qint64 m_pid = 0; // the renderer of the last sample
+    double m_demand = -1;
     QElapsedTimer m_sinceSample;
     int m_busy = 0;
     QElapsedTimer m_sinceAnswer;
+    QElapsedTimer m_clock;
+    QList<qint64> m_dialogs; // when the latest ones were asked for, on m_clock
 };
 
 class AdPage : public QWebEnginePage {
@@ -119,9 +305,13 @@ class AdPage : public QWebEnginePage {
 
   protected:
     // Dialogs, the console and file choosers of the page never reach the user.
-    void javaScriptAlert(const QUrl&, const QString&) override {}
-    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
+    void javaScriptAlert(const QUrl&, const QString&) override { Dialog(); }
+    bool javaScriptConfirm(const QUrl&, const QString&) override {
+        Dialog();
+        return false;
+    }
     bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override {
+        Dialog();
         return false;
     }
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
@@ -132,6 +322,12 @@ class AdPage : public QWebEnginePage {
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
         return panel && panel->AcceptNavigation(url, type, isMainFrame);
     }
+
+  private:
+    void Dialog() {
+        if (panel)
+            panel->DialogAsked();
+    }
 };
 
 AdPanel::AdPanel(QWebEngineView* view, AdPage* page, const QUrl& url, const KorvellaAdHost& host)
@@ -139,6 +335,9 @@ AdPanel::AdPanel(QWebEngineView* view, AdPage* page, const QUrl& url, const Korv
     page->panel = this;
     connect(page, &QWebEnginePage::loadingChanged, this, &AdPanel::LoadingChanged);
     connect(page, &QWebEnginePage::renderProcessTerminated, this, &AdPanel::RendererEnded);
+    // Held from its start, before its id could be anyone else's.
+    connect(page, &QWebEnginePage::renderProcessPidChanged, this,
+            [this](qint64 pid) { m_renderer.Follow(pid); });
     connect(page, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest& request) {
                 // Not opened in the program: a page without a window is dropped.
@@ -157,8 +356,9 @@ AdPanel::AdPanel(QWebEngineView* view, AdPage* page, const QUrl& url, const Korv
             });
     view->installEventFilter(this);
     view->window()->installEventFilter(this);
-    connect(&m_cpuTimer, &QTimer::timeout, this, &AdPanel::SampleCpu);
-    m_cpuTimer.start(1000);
+    m_clock.start();
+    connect(&m_watchTimer, &QTimer::timeout, this, &AdPanel::Watch);
+    m_watchTimer.start(1000);
     Load();
 }
 
@@ -187,12 +387,10 @@ bool AdPanel::AcceptNavigation(const QUrl& url, QWebEnginePage::NavigationType t
 }
 
 void AdPanel::OpenLink(const QUrl& url) {
-    const bool clicked = m_gesture.isValid() && m_gesture.elapsed() < GestureMs;
-    if (!clicked) {
+    if (!m_gesture.Take()) {
         Log(QStringLiteral("link without a click refused: ") + url.toString());
         return;
     }
-    m_gesture.invalidate(); // one click, one link
     if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) {
         Log(QStringLiteral("link refused, not http(s): ") + url.toString());
         return;
@@ -208,15 +406,14 @@ bool AdPanel::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_view)
             static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
         break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease:
-        m_gesture.start();
+    case QEvent::KeyPress:
+        // The main window sees what its other widgets leave; only the page's own widget counts.
+        if (watched != m_view && watched == m_view->focusProxy())
+            m_gesture.See(event);
         break;
-    case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)
-            m_gesture.start();
-        break;
-    }
     case QEvent::Show:
     case QEvent::Hide:
     case QEvent::WindowStateChange:
@@ -229,17 +426,21 @@ bool AdPanel::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+bool AdPanel::Seen() const {
+    const QWidget* window = m_view->window();
+    return window->isVisible() && !window->isMinimized();
+}
+
 void AdPanel::FollowWindow() {
     if (m_off)
         return;
-    const QWidget* window = m_view->window();
-    const bool seen = window->isVisible() && !window->isMinimized();
-    if (seen) {
+    if (Seen()) {
         m_page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
         m_page->setVisible(m_view->isVisible());
+        m_sinceAnswer.start(); // a frozen page did not answer, by design
     } else {
         m_page->setVisible(false); // a minimised window leaves the view "visible" to Qt
-        m_page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+        Ask();                     // frozen once it answers; one that does not stays watched
     }
 }
 
@@ -275,35 +476,72 @@ void AdPanel::RendererEnded(QWebEnginePage::RenderProcessTerminationStatus statu
     });
 }
 
-void AdPanel::SampleCpu() {
+void AdPanel::DialogAsked() {
+    if (m_off)
+        return;
+    const qint64 now = m_clock.elapsed();
+    m_dialogs.append(now);
+    while (now - m_dialogs.constFirst() >= DialogWindowMs)
+        m_dialogs.removeFirst();
+    if (m_dialogs.size() > DialogLimit)
+        Stop(QStringLiteral("asked for %1 dialogs within %2 s")
+                 .arg(m_dialogs.size())
+                 .arg(DialogWindowMs / 1000));
+}
+
+void AdPanel::Ask() {
+    m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
+                          [panel = QPointer<AdPanel>(this)](const QVariant&) {
+                              if (panel)
+                                  panel->Answered();
+                          });
+}
+
+void AdPanel::Answered() {
+    m_sinceAnswer.start();
+    if (!m_off && !Seen() && m_page->lifecycleState() == QWebEnginePage::LifecycleState::Active)
+        m_page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+}
+
+// Once a second, wherever the main window is.
+void AdPanel::Watch() {
     const qint64 pid = m_page->renderProcessPid();
-    const double cpu = CpuSeconds(pid);
+    if (pid != m_renderer.Pid())
+        m_renderer.Follow(pid);
+    const bool frozen = m_page->lifecycleState() == QWebEnginePage::LifecycleState::Frozen;
+    const double demand = DemandSeconds(pid);
     const double seconds = m_sinceSample.isValid() ? m_sinceSample.elapsed() / 1000.0 : 0;
-    const bool comparable = pid == m_pid && cpu >= 0 && m_cpu >= 0 && seconds > 0;
-    m_busy = comparable && (cpu - m_cpu) / seconds >= BusyShare ? m_busy + 1 : 0;
-    // A frozen page does not answer by design; a new renderer starts its clock afresh.
-    const QWidget* window = m_view->window();
-    if (pid != m_pid || pid <= 0 || !window->isVisible() || window->isMinimized() ||
-        !m_sinceAnswer.isValid())
+    const bool comparable = pid == m_pid && demand >= 0 && m_demand >= 0 && seconds > 0;
+    const double share = comparable ? (demand - m_demand) / seconds : 0;
+    m_busy = share >= (frozen ? FrozenShare : BusyShare) ? m_busy + 1 : 0;
+    m_demand = demand;
+    m_sinceSample.start();
+    // A frozen page has answered before it was frozen; a new renderer starts its clock afresh.
+    if (pid != m_pid || pid <= 0 || frozen || !m_sinceAnswer.isValid())
         m_sinceAnswer.start();
     m_pid = pid;
-    m_cpu = cpu;
-    m_sinceSample.start();
-    if (m_busy < BusySeconds && m_sinceAnswer.elapsed() < BusySeconds * 1000) {
-        m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
-                              [panel = QPointer<AdPanel>(this)](const QVariant&) {
-                                  if (panel)
-                                      panel->m_sinceAnswer.start();
-                              });
-        return;
-    }
-#ifdef Q_OS_LINUX
-    // Ended first: a renderer that does not yield holds up its discarding for many seconds.
+    const qint64 pss = PanelPssMb(pid);
+    if (m_sinceAnswer.elapsed() >= BusySeconds * 1000)
+        Stop(QStringLiteral("no answer for %1 s").arg(BusySeconds));
+    else if (m_busy >= BusySeconds)
+        Stop(QStringLiteral("kept a core busy for %1 s%2")
+                 .arg(BusySeconds)
+                 .arg(frozen ? QStringLiteral(" while frozen") : QString()));
+    else if (pss > PssCeilingMb)
+        Stop(QStringLiteral("processes at %1 MB, above %2 MB").arg(pss).arg(PssCeilingMb));
+    else if (!frozen)
+        Ask();
+}
+
+// Ended first: a renderer that does not yield holds up its discarding for many seconds. Discarded
+// from the event loop, as this may run inside the engine's call for a dialog.
+void AdPanel::Stop(const QString& why) {
+    if (m_renderer.Pid() != m_page->renderProcessPid())
+        m_renderer.Follow(m_page->renderProcessPid());
     m_off = true;
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
-#endif
-    SwitchOff(
-        QStringLiteral("stopped: renderer %1 kept a core busy for %2 s").arg(pid).arg(BusySeconds));
+    m_renderer.Kill();
+    m_watchTimer.stop();
+    QTimer::singleShot(0, this, [this, why] { SwitchOff(QStringLiteral("stopped: ") + why); });
 }
 
 // For the rest of the session: the main window's background instead of the page, and no
@@ -311,7 +549,7 @@ void AdPanel::SampleCpu() {
 void AdPanel::SwitchOff(const QString& why) {
     Log(why);
     m_off = true;
-    m_cpuTimer.stop();
+    m_watchTimer.stop();
     m_view->hide();
     m_page->setVisible(false);
     m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);

@@ -14,6 +14,8 @@
 
 #include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPlatformSurfaceEvent>
 #include <QRegularExpression>
@@ -28,6 +30,36 @@ namespace {
 
 const QByteArray AdPath = "/ad/201072836_1.html";
 const QByteArray NoticePath = "/SiteBack/updateTxt/36.txt";
+
+// What the user does while a hostile page runs.
+enum class Input { None, Click, RightClick, ClickElsewhere, EnterOnTitle, HideWindow };
+
+// The panel's log, which says why a page was stopped.
+QStringList AdLog;
+QtMessageHandler PreviousHandler = nullptr;
+QLoggingCategory::CategoryFilter PreviousFilter = nullptr;
+
+void KeepAdLog(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (context.category && qstrcmp(context.category, "korvella.ad") == 0)
+        AdLog.append(text);
+    else
+        PreviousHandler(type, context, text);
+}
+
+// Survives the module's own logging rules.
+void ShowAdLog(QLoggingCategory* category) {
+    if (PreviousFilter) // unknown while the filter is being installed
+        PreviousFilter(category);
+    if (qstrcmp(category->categoryName(), "korvella.ad") == 0)
+        category->setEnabled(QtInfoMsg, true);
+}
+
+// The page's count of its own clicks, from a title "ready N"; -1 for a page without.
+int PageClicks(const QWidget* panel) {
+    bool number = false;
+    const int clicks = panel->property("title").toString().section(' ', 1).toInt(&number);
+    return number ? clicks : -1;
+}
 
 class SurfaceWatch : public QObject {
   public:
@@ -50,6 +82,8 @@ bool Discarded(QWidget* panel) {
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Input)
 
 class TestAdPanel : public QObject {
     Q_OBJECT
@@ -95,6 +129,8 @@ void TestAdPanel::initTestCase() {
     for (const char* name :
          {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
         qunsetenv(name);
+    PreviousHandler = qInstallMessageHandler(KeepAdLog);
+    PreviousFilter = QLoggingCategory::installFilter(ShowAdLog);
     // No real browser: clicked links land here.
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
     SetMessageObserver([this](const QString& text) { m_messages.append(text); });
@@ -102,6 +138,7 @@ void TestAdPanel::initTestCase() {
                                 "<html><head><title>Korvella AD</title></head>"
                                 "<body style='margin:0;background:#fc9'>AD</body></html>",
                                 "text/html", 0, false});
+    m_server.SetAnswer("/silent", {200, "", "text/plain", 0, true});
     m_server.SetAnswer(NoticePath,
                        {200, "999.0\nhttp://127.0.0.1/download\n", "text/plain", 0, false});
     m_server.SetObserver([this](const QByteArray& path) {
@@ -204,9 +241,9 @@ void TestAdPanel::CloseStrayWindows() {
 void TestAdPanel::hostilePage_data() {
     QTest::addColumn<int>("status"); // 0: nothing listens on the port
     QTest::addColumn<QByteArray>("html");
-    QTest::addColumn<Qt::MouseButton>("click");
+    QTest::addColumn<Input>("input");
     QTest::addColumn<bool>("browser"); // whether a browser starts
-    QTest::addColumn<bool>("stays");   // false: the background in the end
+    QTest::addColumn<QString>("end");  // empty: the page stays; else why the background shows
     QTest::addColumn<int>("loads");
     const QByteArray strip = "<html><body style='margin:0;height:95px;background:#fc9'>";
     const QByteArray link = "<a href=/landing style='display:block;height:95px'>AD</a>";
@@ -214,58 +251,107 @@ void TestAdPanel::hostilePage_data() {
     const QByteArray ready =
         "<script>onload=()=>requestAnimationFrame(()=>setTimeout(()=>document.title='ready'))"
         "</script>";
-    const auto none = Qt::NoButton;
+    // Clicks its own link every 100 ms once drawn, counting in its title.
+    const QByteArray selfClicking =
+        strip + "<a id=l href=/landing style='display:block;height:95px'>AD</a>" +
+        "<script>let n=0;onload=()=>requestAnimationFrame(()=>setInterval(()=>"
+        "{l.click();document.title='ready '+(++n)},100))</script>";
+    // Still busy when it is hidden, so it cannot be frozen; then asks for alert after alert.
+    const QByteArray alertLoopHidden =
+        strip +
+        "<script>onload=()=>requestAnimationFrame(()=>setTimeout(()=>{document.title='ready';"
+        "setTimeout(()=>{const t=Date.now();while(Date.now()-t<2000);for(;;)alert(1)})}))"
+        "</script>";
+    const auto none = Input::None;
+    const QString stays;
     QTest::newRow("dialogs") << 200
                              << strip + "<script>alert(1);confirm(2);prompt(3)</script>" + ready
-                             << none << true << true << 1;
-    QTest::newRow("link") << 200 << strip + link + ready << Qt::LeftButton << true << true << 1;
+                             << none << true << stays << 1;
+    QTest::newRow("link") << 200 << strip + link + ready << Input::Click << true << stays << 1;
     QTest::newRow("link, no browser")
-        << 200 << strip + link + ready << Qt::LeftButton << false << true << 1;
+        << 200 << strip + link + ready << Input::Click << false << stays << 1;
     QTest::newRow("new window from a click, none without")
         << 200
         << strip +
                "<a target=_blank href=/landing style='display:block;height:95px'>AD</a>"
                "<script>window.open('/popup')</script>" +
                ready
-        << Qt::LeftButton << true << true << 1;
+        << Input::Click << true << stays << 1;
     QTest::newRow("window.open on click")
         << 200
         << strip + "<div style='height:95px' onclick=\"window.open('/landing')\">AD</div>" + ready
-        << Qt::LeftButton << true << true << 1;
+        << Input::Click << true << stays << 1;
+    // The title changes after the engine has been asked for its menu.
     QTest::newRow("context menu")
         << 200
-        << strip + "<div style='height:95px' oncontextmenu=\"document.title='menu'\">AD</div>" +
+        << strip +
+               "<div style='height:95px' "
+               "oncontextmenu=\"setTimeout(()=>document.title='menu')\">AD</div>" +
                ready
-        << Qt::RightButton << true << true << 1;
+        << Input::RightClick << true << stays << 1;
+    // Reports the room scrollbars take from its layout, after drawing a frame of it.
     QTest::newRow("larger than the strip")
-        << 200 << strip + "<div style='width:3000px;height:900px'></div>" + ready << none << true
-        << true << 1;
-    QTest::newRow("empty error status") << 500 << QByteArray() << none << true << false << 1;
-    QTest::newRow("missing server") << 0 << QByteArray() << none << true << false << 0;
-    QTest::newRow("busy") << 200 << strip + "<script>for(;;){}</script>" << none << true << false
-                          << 1;
+        << 200
+        << strip + "<div style='width:3000px;height:900px;background:#9cf'></div><script>"
+                   "onload=()=>requestAnimationFrame(()=>setTimeout(()=>document.title='ready '+"
+                   "(innerWidth-document.documentElement.clientWidth)+'x'+"
+                   "(innerHeight-document.documentElement.clientHeight)))</script>"
+        << none << true << stays << 1;
+    QTest::newRow("self-clicking link, one click on it")
+        << 200 << selfClicking << Input::Click << true << stays << 1;
+    QTest::newRow("self-clicking link, click beside it")
+        << 200 << selfClicking << Input::ClickElsewhere << true << stays << 1;
+    QTest::newRow("self-clicking link, Enter on a title")
+        << 200 << selfClicking << Input::EnterOnTitle << true << stays << 1;
+    QTest::newRow("empty error status")
+        << 500 << QByteArray() << none << true << QStringLiteral("not loaded") << 1;
+    QTest::newRow("missing server")
+        << 0 << QByteArray() << none << true << QStringLiteral("not loaded") << 0;
+    // Answers, while a worker of it spins: only its share of a core gives it away.
+    QTest::newRow("busy")
+        << 200
+        << strip + "<script>new Worker(URL.createObjectURL(new Blob(['for(;;){}'])))</script>" +
+               ready
+        << none << true << QStringLiteral("stopped: kept a core busy") << 1;
+    // Waits for a server that never answers: idle, yet it cannot answer either.
+    QTest::newRow("no answer")
+        << 200
+        << strip + "<script>const x=new XMLHttpRequest();x.open('GET','/silent',false);x.send()"
+                   "</script>"
+        << none << true << QStringLiteral("stopped: no answer") << 1;
+    QTest::newRow("dialogs without end, window hidden")
+        << 200 << alertLoopHidden << Input::HideWindow << true
+        << QStringLiteral("stopped: asked for 6 dialogs") << 1;
     // Dies at the heap limit, is reloaded once, dies again.
     QTest::newRow("memory without end")
         << 200
         << strip + "<script>const a=[];"
                    "setInterval(()=>{for(let i=0;i<50;++i)a.push(new Array(1e5).fill(i+.5))},5)"
                    "</script>"
-        << none << true << false << 2;
+        << none << true << QStringLiteral("again") << 2;
+    // Outside the script heap, so only the ceiling on the processes ends it.
+    QTest::newRow("buffers without end")
+        << 200
+        << strip + "<script>const a=[];"
+                   "setInterval(()=>a.push(new Uint8Array(2e7).fill(1)),100)</script>"
+        << none << true << QStringLiteral("stopped: processes at") << 1;
 }
 
 void TestAdPanel::hostilePage() {
     QFETCH(int, status);
     QFETCH(QByteArray, html);
-    QFETCH(Qt::MouseButton, click);
+    QFETCH(Input, input);
     QFETCH(bool, browser);
-    QFETCH(bool, stays);
+    QFETCH(QString, end);
     QFETCH(int, loads);
+    const bool stays = end.isEmpty();
     const QByteArray path = "/hostile/" + QByteArray(QTest::currentDataTag()).toPercentEncoding();
     m_server.SetAnswer(path, {status, html, "text/html", 0, false});
     m_server.Restart();
     m_opened.clear();
     m_messages.clear();
     m_strays.clear();
+    AdLog.clear();
     QByteArray host = m_server.Host();
     if (status == 0) {
         QTcpServer closed;
@@ -282,35 +368,55 @@ void TestAdPanel::hostilePage() {
 
     QWidget window;
     window.resize(857, 200);
+    auto* title = new QLabel(QStringLiteral("标题"), &window); // as the launcher's, below the strip
+    title->setGeometry(20, 120, 100, 20);
+    title->setFocusPolicy(Qt::TabFocus);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QWidget* panel = CreateAdPanel(&window, {0, 0, 857, 95}, QUrl("http://" + host + path));
     QVERIFY(panel);
-    if (stays)
-        QTRY_COMPARE_WITH_TIMEOUT(panel->property("title").toString(), QStringLiteral("ready"),
-                                  10000);
-    if (click != Qt::NoButton) {
+    if (stays || input == Input::HideWindow)
+        QTRY_VERIFY_WITH_TIMEOUT(panel->property("title").toString().startsWith("ready"), 10000);
+    switch (input) {
+    case Input::Click:
+    case Input::RightClick:
         QTest::mouseMove(panel->focusProxy(), {400, 40});
-        QTest::mouseClick(panel->focusProxy(), click, {}, {400, 40});
+        QTest::mouseClick(panel->focusProxy(),
+                          input == Input::Click ? Qt::LeftButton : Qt::RightButton, {}, {400, 40});
+        break;
+    case Input::ClickElsewhere:
+        QTest::mouseClick(&window, Qt::LeftButton, {}, {400, 150});
+        break;
+    case Input::EnterOnTitle:
+        QTest::keyClick(title, Qt::Key_Return);
+        break;
+    case Input::HideWindow: // as when a tool window opens
+        window.hide();
+        break;
+    default:
+        break;
     }
+    // A page that clicks itself has done so a few times while the user's input counted.
+    if (const int clicks = PageClicks(panel); clicks >= 0)
+        QTRY_VERIFY(PageClicks(panel) >= clicks + 3);
     const QUrl landing("http://" + host + "/landing");
-    if (click == Qt::RightButton) {
+    if (input == Input::RightClick) {
         QTRY_COMPARE(panel->property("title").toString(), QStringLiteral("menu"));
-        QTest::qWait(500); // the engine's menu would show by now
-    } else if (click == Qt::LeftButton && browser) {
+        CloseStrayWindows(); // the engine's menu would be open by now
+    } else if (input == Input::Click && browser) {
         QTRY_COMPARE(m_opened, QList<QUrl>{landing});
-    } else if (click == Qt::LeftButton) {
+    } else if (input == Input::Click) {
         QTRY_COMPARE(m_messages.size(), 1);
         QVERIFY(m_messages.constFirst().contains(landing.toString()));
     }
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
     if (QTest::currentDataTag() == QByteArrayLiteral("larger than the strip")) {
-        // Page colour where scrollbars would be, right and bottom. The engine adds them some
-        // frames after the page has been drawn; nothing signals it.
-        QTest::qWait(1000);
+        QCOMPARE(panel->property("title").toString(), QStringLiteral("ready 0x0"));
+        // The page's colour where scrollbars would be, right and bottom, once it is drawn.
+        QTRY_COMPARE(panel->grab().toImage().pixel(400, 40), 0xff99ccff);
         const QImage strip = panel->grab().toImage();
-        QCOMPARE(strip.pixel(852, 40), 0xffffcc99);
-        QCOMPARE(strip.pixel(400, 91), 0xffffcc99);
+        QCOMPARE(strip.pixel(852, 40), 0xff99ccff);
+        QCOMPARE(strip.pixel(400, 91), 0xff99ccff);
     }
     if (stays) {
         QVERIFY(panel->isVisible());
@@ -318,9 +424,12 @@ void TestAdPanel::hostilePage() {
     } else { // for good: the page discarded, its renderer ended
         QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible() && Discarded(panel), 20000);
     }
+    const QStringList stopped = AdLog.filter(QStringLiteral("stopped"));
+    QVERIFY2(stays ? stopped.isEmpty() : AdLog.filter(end).size() == 1,
+             qPrintable(AdLog.join(QLatin1Char('\n'))));
     QCOMPARE(m_server.Count(path), loads);
     QCOMPARE(m_server.Count("/landing"), 0);
-    QCOMPARE(m_opened.size(), click == Qt::LeftButton && browser ? 1 : 0);
+    QCOMPARE(m_opened.size(), input == Input::Click && browser ? 1 : 0);
     QVERIFY2(m_strays.isEmpty(), qPrintable(m_strays.join(QLatin1Char(' '))));
 }
 
