@@ -4,7 +4,9 @@
 #include "calorie/core/food_table.h"
 #include "frame/core/numbers.h"
 
+#include <QLocale>
 #include <QTreeWidget>
+#include <cmath>
 
 namespace 方法_卡路里计算器 {
 
@@ -39,6 +41,15 @@ void ShowSubtotal(QTreeWidgetItem* meal) {
     meal->setData(1, Qt::AccessibleTextRole,
                   meal->text(0) + QStringLiteral("小计 ") +
                       (subtotal.isEmpty() ? QStringLiteral("无") : subtotal));
+}
+
+// A listed quantity that is no positive number leaves the node without a weight.
+std::optional<double> Grams(const QString& quantity) {
+    bool ok = false;
+    const double grams = QLocale::c().toDouble(quantity.trimmed(), &ok);
+    if (!ok || !std::isfinite(grams) || grams <= 0)
+        return std::nullopt;
+    return grams;
 }
 
 bool IsEmpty(const FoodRecord& food) {
@@ -83,7 +94,7 @@ void FillFoodList(Form_卡路里计算器& form) {
 
 void AddFoodToMeal(Form_卡路里计算器& form) {
     const QTreeWidgetItem* selected = Selected(form.TreeView_食物列表());
-    const QTreeWidgetItem* row = Selected(form.ListView_食物列表());
+    QTreeWidgetItem* row = Selected(form.ListView_食物列表());
     if (!selected || !row || !Meals.contains(selected->text(0)))
         return;
     const QString energy = row->text(2);
@@ -91,6 +102,10 @@ void AddFoodToMeal(Form_卡路里计算器& form) {
         return;
     QTreeWidgetItem* meal = MealNode(form.TreeView_食物列表(), selected->text(0));
     auto* node = new QTreeWidgetItem({energy + QStringLiteral("  ") + row->text(0)});
+    node->setData(0, FoodNameRole, row->text(0));
+    const int slot = form.ListView_食物列表()->indexOfTopLevelItem(row) + FoodSlots::First;
+    if (const auto grams = Grams(form.Foods().Slot(slot).FoodQuantity))
+        node->setData(0, GramsRole, *grams);
     meal->addChild(node);
     // A food's text may use the subtotal's column: food nodes leave it empty.
     node->setFirstColumnSpanned(true);
@@ -107,6 +122,11 @@ void RemoveFoodFromMeal(Form_卡路里计算器& form) {
     delete selected;
     if (meal)
         ShowSubtotal(meal);
+}
+
+// Until the daily target arrives, no day has one.
+std::optional<double> CurrentTarget(const Form_卡路里计算器&) {
+    return std::nullopt;
 }
 
 } // namespace 方法_卡路里计算器

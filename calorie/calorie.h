@@ -7,12 +7,21 @@
 
 #include <QString>
 #include <QStringList>
+#include <Qt>
+#include <optional>
 
 class Form_卡路里计算器;
 
 namespace 方法_卡路里计算器 {
 
 extern const QStringList Meals;
+
+// A food node keeps its food's name and its weight in grams beside its text.
+inline constexpr int FoodNameRole = Qt::UserRole;
+inline constexpr int GramsRole = Qt::UserRole + 1;
+
+// The daily target in kilocalories, when one is set.
+std::optional<double> CurrentTarget(const Form_卡路里计算器& form);
 
 void InitMealTree(Form_卡路里计算器& form);
 void FillFoodList(Form_卡路里计算器& form);

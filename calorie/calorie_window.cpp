@@ -3,11 +3,13 @@
 #include "calorie/calorie.h"
 #include "calorie/core/food_table.h"
 #include "calorie/food_search.h"
+#include "calorie/plan_out.h"
 #include "frame/rich_text_box.h"
 
 #include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QStaticText>
 #include <QStyledItemDelegate>
@@ -19,6 +21,7 @@ Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自
 Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods) {
     CreateMealTree();
+    CreateMealMenu();
     CreateFoodList();
     RichTextBox* result = RichTextBox_结果();
     result->setGeometry(4, 472, 231, 55);
@@ -65,6 +68,16 @@ void Form_卡路里计算器::CreateMealTree() {
     m_meals->installEventFilter(this);
     connect(m_meals, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::RemoveFoodFromMeal(*this); });
+}
+
+// The meal tree's menu, by right click or the Menu key: the day's plan out of the program.
+void Form_卡路里计算器::CreateMealMenu() {
+    auto* menu = new QMenu(QStringLiteral("餐单操作"), this);
+    menu->setObjectName(QStringLiteral("Pop_TreeView"));
+    方法_卡路里计算器::AddPlanActions(*this, *menu);
+    m_meals->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_meals, &QWidget::customContextMenuRequested, this,
+            [this, menu](QPoint at) { menu->popup(m_meals->viewport()->mapToGlobal(at)); });
 }
 
 namespace {

@@ -27,6 +27,7 @@ class Form_卡路里计算器 final : public ToolWindow {
 
   private:
     void CreateMealTree();
+    void CreateMealMenu();
     void CreateFoodList();
 
     const FoodSlots& m_table;
