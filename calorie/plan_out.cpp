@@ -205,6 +205,22 @@ QString Reason(const QFileDevice& file, const QString& path) {
     return file.errorString();
 }
 
+// Through a temporary file renamed into place; the reason when it fails.
+std::optional<QString> Save(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Reason(file, path);
+    file.write(bytes);
+    if (!file.commit())
+        return Reason(file, path);
+    return std::nullopt;
+}
+
+void ShowFailure(Form_卡路里计算器& form, const QString& path, const QString& reason) {
+    ShowMessage(&form,
+                QStringLiteral("无法导出到“%1”：%2。").arg(QDir::toNativeSeparators(path), reason));
+}
+
 } // namespace
 
 DayPlan ReadDayPlan(const Form_卡路里计算器& form) {
@@ -231,7 +247,7 @@ void PaintPlan(const DayPlan& day, std::optional<double> target, QPagedPaintDevi
     Paint(doc, device);
 }
 
-QByteArray PlanPdf(const DayPlan& day, std::optional<double> target) {
+QByteArray PlanPdf(const DayPlan& day, std::optional<double> target, const QPageLayout& page) {
     QTextDocument doc;
     LayOutPlan(doc, day, target);
     QByteArray bytes;
@@ -241,7 +257,7 @@ QByteArray PlanPdf(const DayPlan& day, std::optional<double> target) {
         QPdfWriter pdf(&buffer);
         pdf.setTitle(Title);
         pdf.setCreator(QStringLiteral("Korvella"));
-        pdf.setPageLayout(A4());
+        pdf.setPageLayout(page);
         Paint(doc, pdf);
     }
     Rename(bytes, Misnamed(doc.toPlainText(), {SongFont(10), SongFont(10, true)}));
@@ -250,13 +266,8 @@ QByteArray PlanPdf(const DayPlan& day, std::optional<double> target) {
 
 std::optional<QString> WritePlan(const DayPlan& day, std::optional<double> target,
                                  const QString& path, PlanFormat format) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Reason(file, path);
-    file.write(format == PlanFormat::Csv ? PlanCsv(day, target) : PlanPdf(day, target));
-    if (!file.commit())
-        return Reason(file, path);
-    return std::nullopt;
+    return Save(path,
+                format == PlanFormat::Csv ? PlanCsv(day, target) : PlanPdf(day, target, A4()));
 }
 
 void CopyPlan(Form_卡路里计算器& form) {
@@ -280,8 +291,7 @@ void ExportPlan(Form_卡路里计算器& form) {
     const auto failure =
         WritePlan(day, CurrentTarget(form), choice->path, csv ? PlanFormat::Csv : PlanFormat::Pdf);
     if (failure)
-        ShowMessage(&form, QStringLiteral("无法导出到“%1”：%2。")
-                               .arg(QDir::toNativeSeparators(choice->path), *failure));
+        ShowFailure(form, choice->path, *failure);
 }
 
 void PrintPlan(Form_卡路里计算器& form) {
@@ -290,7 +300,16 @@ void PrintPlan(Form_卡路里计算器& form) {
     printer.setDocName(Title);
     if (!AskPrint(&form, printer))
         return;
-    PaintPlan(ReadDayPlan(form), CurrentTarget(form), printer);
+    const DayPlan day = ReadDayPlan(form);
+    // Printed to a file, the page is an export's PDF on the chosen paper: its text reads right.
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        const QString path = printer.outputFileName();
+        if (const auto failure =
+                Save(path, PlanPdf(day, CurrentTarget(form), printer.pageLayout())))
+            ShowFailure(form, path, *failure);
+        return;
+    }
+    PaintPlan(day, CurrentTarget(form), printer);
     if (printer.printerState() == QPrinter::Error)
         ShowMessage(&form, QStringLiteral("无法打印今日计划。"));
 }

@@ -8,6 +8,7 @@
 
 class Form_卡路里计算器;
 class QMenu;
+class QPageLayout;
 class QPagedPaintDevice;
 
 namespace 方法_卡路里计算器 {
@@ -19,13 +20,13 @@ DayPlan ReadDayPlan(const Form_卡路里计算器& form);
 // title with the date, a table of the meals that have foods, the total and the target.
 void PaintPlan(const DayPlan& day, std::optional<double> target, QPagedPaintDevice& device);
 
-// The PDF file of the plan on A4 pages.
-QByteArray PlanPdf(const DayPlan& day, std::optional<double> target);
+// The PDF file of the plan on pages of that layout, its text map naming the characters drawn.
+QByteArray PlanPdf(const DayPlan& day, std::optional<double> target, const QPageLayout& page);
 
 enum class PlanFormat { Pdf, Csv };
 
-// Writes the plan to path through a temporary file renamed into place, so a failure leaves no
-// partial file and an earlier file of that name as it was. The reason when it fails.
+// Writes the plan to path (PDF on A4) through a temporary file renamed into place, so a failure
+// leaves no partial file and an earlier file of that name as it was. The reason when it fails.
 std::optional<QString> WritePlan(const DayPlan& day, std::optional<double> target,
                                  const QString& path, PlanFormat format);
 

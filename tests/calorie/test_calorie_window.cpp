@@ -16,6 +16,7 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
@@ -496,25 +497,30 @@ void TestCalorieWindow::subtotalsAddUpToTheTotal() {
     QVERIFY(qAbs(sum - total.toDouble()) <= 0.005 * removed.size() + 1e-9);
 }
 
-// Ctrl+S with a plan of three foods, the save dialog answered with a path in a fresh folder.
+// Ctrl+S (or Ctrl+P) with a plan of three foods, the save dialog answered with a path in a fresh
+// folder (the print dialog with printing to that file).
 void TestCalorieWindow::exportPlan_data() {
+    QTest::addColumn<Qt::Key>("key");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("filter");
     QTest::addColumn<QString>("message"); // %1 the path
     QTest::addColumn<QByteArray>("start");
     QTest::newRow("missing folder")
-        << "missing/plan.pdf" << 0 << "无法导出到“%1”：文件夹不存在。" << QByteArray();
+        << Qt::Key_S << "missing/plan.pdf" << 0 << "无法导出到“%1”：文件夹不存在。" << QByteArray();
     QTest::newRow("a folder's name")
-        << "folder.pdf" << 0 << "无法导出到“%1”：这是一个文件夹。" << QByteArray();
+        << Qt::Key_S << "folder.pdf" << 0 << "无法导出到“%1”：这是一个文件夹。" << QByteArray();
     QTest::newRow("CSV by the filter")
-        << "plan" << 1 << ""
+        << Qt::Key_S << "plan" << 1 << ""
         << QByteArray("\xEF\xBB\xBF餐次,食物,重量（克）,热量（大卡）\r\n早餐,食物1,100,52\r\n"
                       "午餐,食物3,50,12.5\r\n午餐,食物4,,0.3\r\n合计,,,64.8\r\n");
     // The text map names 日 and 食 of the title, not the radicals ⽇ and ⻝ with the same glyphs.
-    QTest::newRow("PDF by the suffix") << "plan.PDF" << 1 << "" << QByteArray("%PDF");
+    QTest::newRow("PDF by the suffix") << Qt::Key_S << "plan.PDF" << 1 << "" << QByteArray("%PDF");
+    QTest::newRow("printed to a file")
+        << Qt::Key_P << "printed.pdf" << 0 << "" << QByteArray("%PDF");
 }
 
 void TestCalorieWindow::exportPlan() {
+    QFETCH(Qt::Key, key);
     QFETCH(QString, name);
     QFETCH(int, filter);
     QFETCH(QString, message);
@@ -528,11 +534,16 @@ void TestCalorieWindow::exportPlan() {
     SetSaveDialogStandIn([&](const QString&, const QString&, const QStringList&) {
         return std::optional(SaveChoice{path, filter});
     });
+    SetPrintDialogStandIn([&](QPrinter& printer) {
+        printer.setOutputFileName(path); // printing to a PDF file, as the dialog offers
+        return true;
+    });
     QStringList shown;
     SetMessageObserver([&](const QString& text) { shown << text; });
     QVERIFY(ActivateWithListFocused(Window()));
-    QTest::keyClick(&Window(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(&Window(), key, Qt::ControlModifier);
     SetSaveDialogStandIn({});
+    SetPrintDialogStandIn({});
     SetMessageObserver(FailOnMessage);
     QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message.arg(path)});
     const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
