@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <Qt>
 #include <optional>
 
 class Form_卡路里计算器;

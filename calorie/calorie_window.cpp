@@ -5,6 +5,7 @@
 #include "calorie/core/food_table.h"
 #include "calorie/core/portion.h"
 #include "calorie/food_search.h"
+#include "calorie/plan_out.h"
 #include "frame/core/numbers.h"
 #include "frame/rich_text_box.h"
 
@@ -26,6 +27,7 @@ Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自
 Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods) {
     CreateMealTree();
+    CreateMealMenu();
     CreateFoodList();
     RichTextBox* result = RichTextBox_结果();
     result->setGeometry(4, 472, 231, 55);
@@ -115,6 +117,20 @@ void Form_卡路里计算器::CreateMealTree() {
     m_meals->viewport()->installEventFilter(this);
     connect(m_meals, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::RemoveFoodFromMeal(*this); });
+}
+
+// The meal tree's one menu: the daily target, then the day's plan out of the program, whose
+// commands answer their keys while the menu is closed as well.
+void Form_卡路里计算器::CreateMealMenu() {
+    m_mealMenu = new QMenu(QStringLiteral("餐单操作"), this);
+    m_mealMenu->setObjectName(QStringLiteral("Pop_TreeView"));
+    QAction* set = m_mealMenu->addAction(QStringLiteral("设定每日目标…"));
+    connect(set, &QAction::triggered, this, [this] { 方法_卡路里计算器::AskDailyTarget(*this); });
+    m_clearTarget = m_mealMenu->addAction(QStringLiteral("清除每日目标"));
+    connect(m_clearTarget, &QAction::triggered, this,
+            [this] { 方法_卡路里计算器::SetDailyTarget(*this, std::nullopt); });
+    m_mealMenu->addSeparator();
+    方法_卡路里计算器::AddPlanActions(*this, *m_mealMenu);
 }
 
 namespace {
@@ -259,15 +275,8 @@ void Form_卡路里计算器::ShowMealMenuAtCurrent() {
         current ? m_meals->visualItemRect(current).bottomLeft() : QPoint(0, 0)));
 }
 
-// The meal tree's one menu, by right click or the Menu key.
+// By right click or the Menu key.
 void Form_卡路里计算器::ShowMealMenu(const QPoint& globalPos) {
-    QMenu menu(this);
-    QAction* set = menu.addAction(QStringLiteral("设定每日目标…"));
-    QAction* clear = menu.addAction(QStringLiteral("清除每日目标"));
-    clear->setEnabled(m_target.has_value());
-    QAction* chosen = menu.exec(globalPos);
-    if (chosen == set)
-        方法_卡路里计算器::AskDailyTarget(*this);
-    else if (chosen == clear)
-        方法_卡路里计算器::SetDailyTarget(*this, std::nullopt);
+    m_clearTarget->setEnabled(m_target.has_value());
+    m_mealMenu->exec(globalPos);
 }

@@ -2,7 +2,8 @@
 // The calorie calculator: the foods of the food table on the right, the six meals of a day on
 // the left, the total intake under them. Double-clicks drive it, or the keyboard: Enter on a food
 // adds it, Enter or Delete on a placed food removes it, F2 weighs it anew, typing finds a food.
-// The meal tree's menu sets a daily target. There is no Calculate button.
+// The meal tree's menu sets a daily target and takes the plan out of the program. There is no
+// Calculate button.
 
 #include "frame/tool_window.h"
 
@@ -10,6 +11,8 @@
 
 class FoodSearch;
 class FoodSlots;
+class QAction;
+class QMenu;
 class QTreeWidget;
 
 class Form_卡路里计算器 final : public ToolWindow {
@@ -31,6 +34,7 @@ class Form_卡路里计算器 final : public ToolWindow {
 
   private:
     void CreateMealTree();
+    void CreateMealMenu();
     void CreateFoodList();
     void ShowMealMenu(const QPoint& globalPos);
     void ShowMealMenuAtCurrent();
@@ -40,5 +44,7 @@ class Form_卡路里计算器 final : public ToolWindow {
     QTreeWidget* m_meals = nullptr;
     QTreeWidget* m_foods = nullptr;
     FoodSearch* m_search = nullptr;
+    QMenu* m_mealMenu = nullptr;
+    QAction* m_clearTarget = nullptr;
     std::optional<int> m_target;
 };

@@ -6,6 +6,7 @@
 #include "calorie/core/food_table.h"
 #include "calorie/food_search.h"
 #include "food_fixtures.h"
+#include "frame/file_dialogs.h"
 #include "frame/message.h"
 #include "frame/rich_text_box.h"
 
@@ -15,6 +16,7 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
 #include <QTest>
 #include <QTreeWidget>
 #include <memory>
@@ -32,7 +34,13 @@ jet4::Table TestFoods() {
     for (int i = 0; i < energies.size(); ++i)
         table.rows[static_cast<size_t>(i)][2] = energies[i];
     table.rows[8][2] = std::monostate{}; // food 9 has no energy at all
+    table.rows[2][3] = QStringLiteral("50");
+    table.rows[3][3] = std::monostate{}; // food 4 has no weight
     return table;
+}
+
+void FailOnMessage(const QString& text) {
+    QFAIL(qPrintable("unexpected message " + text));
 }
 
 QString Summary(RichTextBox* box) {
@@ -68,6 +76,8 @@ class TestCalorieWindow : public QObject {
     void subtotalsAddUpToTheTotal();
     void weighedFoodsAndTarget_data();
     void weighedFoodsAndTarget();
+    void exportPlan_data();
+    void exportPlan();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -87,8 +97,7 @@ class TestCalorieWindow : public QObject {
 void TestCalorieWindow::initTestCase() {
     QVERIFY(m_config.isValid());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-    SetMessageObserver(
-        [](const QString& text) { QFAIL(qPrintable("unexpected message " + text)); });
+    SetMessageObserver(FailOnMessage);
     QVERIFY(m_dir.isValid());
     自定义方法::LoadFoodTable(fixtures::Write(m_dir, "foods.mdb", TestFoods()), m_foods);
     QCOMPARE(m_foods.Slot(200).FoodName, QStringLiteral("食物200"));
@@ -605,6 +614,70 @@ void TestCalorieWindow::weighedFoodsAndTarget() {
     if (!header.isEmpty()) {
         QCOMPARE((QStringList{tree->headerItem()->text(0), tree->headerItem()->text(1)}), header);
         QCOMPARE(tree->headerItem()->foreground(1).color() == QColor(0xFF, 0, 0), red);
+    }
+}
+
+// Ctrl+S (or Ctrl+P) with a plan of three foods, the save dialog answered with a path in a fresh
+// folder (the print dialog with printing to that file).
+void TestCalorieWindow::exportPlan_data() {
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("message"); // %1 the path
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("missing folder")
+        << Qt::Key_S << "missing/plan.pdf" << 0 << "无法导出到“%1”：文件夹不存在。" << QByteArray();
+    QTest::newRow("a folder's name")
+        << Qt::Key_S << "folder.pdf" << 0 << "无法导出到“%1”：这是一个文件夹。" << QByteArray();
+    QTest::newRow("CSV by the filter")
+        << Qt::Key_S << "plan" << 1 << ""
+        << QByteArray("\xEF\xBB\xBF餐次,食物,重量（克）,热量（大卡）\r\n早餐,食物1,100,52\r\n"
+                      "午餐,食物3,50,12.5\r\n午餐,食物4,,0.3\r\n合计,,,64.8\r\n");
+    // The text map names 日 and 食 of the title, not the radicals ⽇ and ⻝ with the same glyphs.
+    QTest::newRow("PDF by the suffix") << Qt::Key_S << "plan.PDF" << 1 << "" << QByteArray("%PDF");
+    QTest::newRow("printed to a file")
+        << Qt::Key_P << "printed.pdf" << 0 << "" << QByteArray("%PDF");
+}
+
+void TestCalorieWindow::exportPlan() {
+    QFETCH(Qt::Key, key);
+    QFETCH(QString, name);
+    QFETCH(int, filter);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, start);
+    AddFood(0, 0);
+    AddFood(2, 2);
+    AddFood(2, 3);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("folder.pdf"));
+    const QString path = dir.filePath(name);
+    SetSaveDialogStandIn([&](const QString&, const QString&, const QStringList&) {
+        return std::optional(SaveChoice{path, filter});
+    });
+    SetPrintDialogStandIn([&](QPrinter& printer) {
+        printer.setOutputFileName(path); // printing to a PDF file, as the dialog offers
+        return true;
+    });
+    QStringList shown;
+    SetMessageObserver([&](const QString& text) { shown << text; });
+    QVERIFY(ActivateWithListFocused(Window()));
+    QTest::keyClick(&Window(), key, Qt::ControlModifier);
+    SetSaveDialogStandIn({});
+    SetPrintDialogStandIn({});
+    SetMessageObserver(FailOnMessage);
+    QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message.arg(path)});
+    const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList written = start.isEmpty() ? QStringList() : QStringList{name};
+    QCOMPARE(left, QStringList{"folder.pdf"} + written); // nothing else, no temporary file
+    if (start.isEmpty())
+        return;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY2(bytes.startsWith(start), bytes.left(80));
+    if (start == "%PDF") {
+        QVERIFY(bytes.contains("<65E5>") && bytes.contains("<98DF>"));
+        QVERIFY(!bytes.contains("<2F47>") && !bytes.contains("<2EDD>"));
     }
 }
 

@@ -10,7 +10,8 @@ closed port on 127.0.0.1, so nothing leaves the machine.
     korvella_e2e.py --program-dir build/korvella --fixture build/tests/korvella-fixture \\
         --close build/tests/x11_close --foods data/foods.csv [SCENARIO ...]
 
-A scenario is a function below taking a driver.Session, listed in SCENARIOS."""
+A scenario is a function below taking a driver.Session, listed in SCENARIOS; it may return a
+check to run once the program has ended."""
 
 import argparse
 import contextlib
@@ -289,7 +290,62 @@ def plan(s):
     close_tool(s, caption)
 
 
-SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan)}
+def export(s):
+    """Two foods for lunch; Ctrl+Shift+C copies the plan; Ctrl+S and the save dialog, by
+    keyboard, write plan.pdf to HOME, whose text holds the meal's foods and the total. Once the
+    program has ended, HOME holds that file and nothing else."""
+    caption = ENTRIES[1][2]
+    expect("window opened by entry 1", open_entry(s, 1, "title"), caption)
+    window = s.window(caption)
+    meals, foods = s.find(window, name="今日餐单"), s.find(window, name="食物列表")
+    lunch = s.find(meals, name="午餐")
+    s.press(lunch)
+    wait_for("午餐 selected", lambda: lunch.getState().contains(driver.pyatspi.STATE_SELECTED))
+    wait_equal("rows in the food list", lambda: foods.queryTable().nRows, len(FOODS))
+    lines = []
+    for row in (0, 2):
+        s.press(cell(foods, row, 0), clicks=2)
+        lines.append(f"{FOODS[row]['FoodName']} {FOODS[row]['FoodQuantity']} 克 "
+                     f"{FOODS[row]['FoodHot']} 大卡")
+    total = sum(float(FOODS[row]["FoodHot"]) for row in (0, 2))
+    wait_equal("lunch's foods", lambda: len(column(meals)), 6 + 2)
+
+    s.press(lunch)
+    wait_focused(meals)
+    s.key("ctrl+shift+c")  # the menu's keys are worked in the plan scenario
+    message = s.window(MAIN)
+    s.find(message, name="已成功复制今日计划！", role="label")
+    s.key("Return")
+    s.wait_gone(MAIN)
+    # Without a window manager nothing gives the window the focus back (and the mouse must move).
+    s.press(s.find(meals, name="早餐"))
+    wait_focused(meals)
+
+    s.key("ctrl+s")
+    dialog = s.window("导出今日计划")
+    name = s.find(dialog, role="text")
+    wait_focused(name)
+    s.key("ctrl+a")
+    s.type("plan.pdf")
+    s.key("Return")
+    s.wait_gone("导出今日计划")
+    pdf = os.path.join(os.environ["HOME"], "plan.pdf")
+    wait_for("plan.pdf", lambda: os.path.exists(pdf))
+    text = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True,
+                          check=True).stdout
+    shown = [" ".join(line.split()) for line in text.splitlines()]
+    for line in ["午餐 " + f"{total:.15g} 大卡", *lines, f"共摄入 {total:.15g} 大卡"]:
+        if line not in shown:
+            raise Failure(f"{line!r} not in the PDF's text:\n{text}")
+    close_tool(s, caption)
+
+    def only_the_export():
+        expect("files in HOME", home_files(), ["plan.pdf"])
+
+    return only_the_export
+
+
+SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan, export)}
 
 # --- input methods a scenario runs under ----------------------------------------------------
 
@@ -356,9 +412,11 @@ def run_inside(args):
         with INPUT_METHODS.get(args.inside, contextlib.nullcontext)(s):
             s.start_program(MAIN)
             s.window(MAIN, timeout=20)
-            SCENARIOS[args.inside](s)
+            after = SCENARIOS[args.inside](s)  # a check for when the program has ended, if any
             s.close(MAIN)
             s.end_program()
+        if after:
+            after()
     except Failure as failure:
         print(f"FAIL {args.inside}: {failure}\n{s.describe()}", flush=True)
         return 1

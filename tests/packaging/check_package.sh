@@ -21,7 +21,7 @@ expect "desktop entry" ' \./usr/share/applications/korvella\.desktop$' "$content
 expect "icon" ' \./usr/share/icons/hicolor/scalable/apps/korvella\.svg$' "$contents"
 expect "metainfo" ' \./usr/share/metainfo/org\.korvella\.Korvella\.metainfo\.xml$' "$contents"
 for package in libqt6widgets6 libqt6svg6 libqt6webenginecore6 libqt6webenginecore6-bin libmdb3 \
-    qt6-qpa-plugins fonts-noto-cjk; do
+    qt6-qpa-plugins fonts-noto-cjk libqt6printsupport6 qt6-translations-l10n; do
     expect "depends on $package" "(^|, )$package( |,|$)" "$depends"
 done
 [ "$status" -eq 0 ] && echo "package check: 1 passed, 0 failed"

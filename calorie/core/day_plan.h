@@ -1,0 +1,52 @@
+#pragma once
+// The day's plan as it leaves the program: plain text that reads well pasted into a chat, and a
+// CSV table a spreadsheet opens with its Chinese columns. Both work on plain values read from the
+// meal tree; a page for print or PDF is laid out from the same values by the window.
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace 方法_卡路里计算器 {
+
+struct PlannedFood {
+    QString name;
+    std::optional<double> grams; // none when the food's listed weight is not a number
+    double energy = 0;           // kilocalories
+};
+
+struct PlannedMeal {
+    QString name;
+    QList<PlannedFood> foods;
+};
+
+struct DayPlan {
+    QDate date;
+    QList<PlannedMeal> meals; // the six meals in order, empty ones included
+    double total = 0;         // the total the summary shows
+};
+
+// The sum of the meal's foods, as its subtotal in the meal tree.
+double Subtotal(const PlannedMeal& meal);
+
+// "2026年12月9日 星期三"
+QString DateText(QDate date);
+
+// "米饭 250克", or the name alone without a weight.
+QString FoodWithWeight(const PlannedFood& food);
+
+// "今日目标：1800 大卡，还可摄入 280 大卡", or "…，超出 120 大卡" once the total passes it.
+QString TargetLine(double target, double total);
+
+// A title line with the date, then each meal that has foods: its name and subtotal, one line per
+// food; then the total and, when a target is set, the target line. Lines end in LF, the last one
+// without.
+QString PlanText(const DayPlan& day, std::optional<double> target);
+
+// UTF-8 with a byte-order mark, CR LF line ends: a header row 餐次, 食物, 重量（克）, 热量（大卡）,
+// one row per food, a 合计 row and, with a target, its two rows.
+QByteArray PlanCsv(const DayPlan& day, std::optional<double> target);
+
+} // namespace 方法_卡路里计算器
