@@ -357,7 +357,8 @@ void FoodTableTest::childIsolatesLibmdbFaults() {
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(food_reader::Load(cycle, table), ChildEnd::Killed);
-    QVERIFY(clock.elapsed() < 3000); // its second of processor time, not the wall-clock deadline
+    // Its second of processor time, not the thirty-second deadline, however loaded the machine.
+    QVERIFY(clock.elapsed() < 10000);
     QCOMPARE(Of(table.Slot(1)), Empty);
 }
 
