@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <utility>
@@ -65,6 +66,10 @@ bool WriteAll(const std::string& bytes) {
 
 int main(int argc, char* argv[]) {
     if (argc != 2 || fcntl(Out, F_GETFD) < 0)
+        return 2;
+    // A program that ends before its read does takes its reader along.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() == 1)
         return 2;
     Limit();
     bool ok = false;
