@@ -1,6 +1,8 @@
 // Start-up: the application font, then the main window, whose update timer starts counting its
 // five seconds. Its first show runs the Load step, which builds the standard-weight tables and
-// reads the food database before anything is drawn; once the first frame is on screen the
+// starts the food reader, a process of its own beside the program, without waiting for it: the
+// food table fills in from the event loop when the reader is done, and a calorie window opened
+// before then fills its list in at that moment. Once the first frame is on screen the
 // advertisement panel loads its browser module and page. Tool windows come back to the main
 // window through the frame's callback when they close.
 

@@ -8,10 +8,12 @@
 #include "body/core/standard_weight_tables.h"
 #include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
+#include "calorie/core/food_table.h"
 #include "frame/appearance.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -71,6 +73,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     自定义方法::InitData();
+    QEventLoop reading; // the calorie sample shows the foods
+    if (WhenFoodsArrive(自定义变量::FoodTable, &reading, [&reading] { reading.quit(); }))
+        reading.exec();
 
     Form_Main main;
     bool ok = Save(main, dir, QStringLiteral("main"));

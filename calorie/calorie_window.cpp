@@ -41,6 +41,12 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     m_target = 方法_卡路里计算器::LoadTarget();
     方法_卡路里计算器::InitMealTree(*this);
     方法_卡路里计算器::FillFoodList(*this);
+    // Nothing waits for the food reader: foods that arrive after the window opened fill it in.
+    WhenFoodsArrive(m_table, this, [this] {
+        m_search->Reset();
+        m_foods->clear();
+        方法_卡路里计算器::FillFoodList(*this);
+    });
 }
 
 // The search watches the list and the window's focus: it goes first, before the list it watches.

@@ -73,6 +73,13 @@ void FoodSearch::Prepare() {
     m_prepared = true;
 }
 
+void FoodSearch::Reset() {
+    Close();
+    m_before = nullptr;
+    m_prepared = false;
+    QTimer::singleShot(0, this, &FoodSearch::Prepare);
+}
+
 void FoodSearch::Place() {
     const QRect area(m_list->viewport()->mapTo(m_field->parentWidget(), QPoint(0, 0)),
                      m_list->viewport()->size());

@@ -34,6 +34,8 @@ class FoodSearch final : public QObject {
     // Reads the pinyin of every listed food. The window's first paint schedules it for idle time,
     // so that neither opening the window nor the first keystroke waits for ICU.
     void Prepare();
+    // The list is about to be filled anew: ends a search and reads the names again when idle.
+    void Reset();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "frame/rich_text_box.h"
 
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <algorithm>
@@ -28,12 +29,22 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
 
 void RichTextBox::focusInEvent(QFocusEvent* event) {
     QTextEdit::focusInEvent(event);
-    ShowSelection();
+    ShowSelectionWhereScrolled();
 }
 
 void RichTextBox::focusOutEvent(QFocusEvent* event) {
     QTextEdit::focusOutEvent(event);
+    ShowSelectionWhereScrolled();
+}
+
+// The focus only shows or hides the selection: the text stays where the user scrolled it, and a
+// click that brings the focus lands on the text it was aimed at.
+void RichTextBox::ShowSelectionWhereScrolled() {
+    const int x = horizontalScrollBar()->value();
+    const int y = verticalScrollBar()->value();
     ShowSelection();
+    horizontalScrollBar()->setValue(x);
+    verticalScrollBar()->setValue(y);
 }
 
 void RichTextBox::ShowSelection() {

@@ -41,6 +41,7 @@ class RichTextBox : public QTextEdit {
 
   private:
     void ShowSelection();
+    void ShowSelectionWhereScrolled();
     qsizetype ToDocument(qsizetype textPos) const;
     qsizetype ToText(qsizetype docPos) const;
     void Select(qsizetype start, qsizetype length);

@@ -46,6 +46,11 @@ bool ToolWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_result->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);
         if (press->button() == Qt::RightButton) {
+            // The box shows its selection only with the focus, and the selection is brought into
+            // view: the user sees what "复制选中" copies.
+            m_result->setFocus(Qt::MouseFocusReason);
+            if (m_result->textCursor().hasSelection())
+                m_result->ensureCursorVisible();
             m_menu->popup(press->globalPosition().toPoint());
             return true;
         }

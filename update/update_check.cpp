@@ -3,13 +3,24 @@
 #include "update/notice.h"
 
 #include <QDesktopServices>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
 #include <QTimer>
 
+Q_LOGGING_CATEGORY(lcUpdate, "korvella.update", QtWarningMsg)
+
 namespace {
+
+// The same scheme, host and port: never another server, never from https down to http.
+bool SameOrigin(const QUrl& origin, const QUrl& target) {
+    const int port = origin.scheme() == QLatin1String("https") ? 443 : 80;
+    return target.scheme() == origin.scheme() &&
+           target.host().compare(origin.host(), Qt::CaseInsensitive) == 0 &&
+           target.port(port) == origin.port(port);
+}
 
 // The update library is apart from the program and shows its own boxes, in the program's manner:
 // caption "Korvella", no icon, OK only; the address can be selected and copied.
@@ -35,7 +46,7 @@ UpdateCheck::UpdateCheck(QWidget* owner, const QVersionNumber& current)
     : m_owner(owner), m_current(current), m_network(new QNetworkAccessManager(this)) {}
 
 void UpdateCheck::Start(const QUrl& address) {
-    m_host = address.host();
+    m_origin = address;
     QNetworkRequest request(address);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
@@ -47,36 +58,53 @@ void UpdateCheck::Start(const QUrl& address) {
     connect(m_reply, &QNetworkReply::redirected, this, &UpdateCheck::Redirected);
     connect(m_reply, &QNetworkReply::readyRead, this, &UpdateCheck::Receive);
     connect(m_reply, &QNetworkReply::finished, this, &UpdateCheck::Finish);
-    QTimer::singleShot(TimeoutMs, m_reply, &QNetworkReply::abort);
+    QTimer::singleShot(TimeoutMs, this, [this] { Stop("not finished within ten seconds"); });
 }
 
 void UpdateCheck::Redirected(const QUrl& target) {
-    const QString scheme = target.scheme();
-    if (target.host().compare(m_host, Qt::CaseInsensitive) == 0 && target.userInfo().isEmpty() &&
-        (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
+    if (SameOrigin(m_origin, target) && target.userInfo().isEmpty()) {
+        qCDebug(lcUpdate).noquote() << "redirected to" << target.toString(QUrl::FullyEncoded);
         Q_EMIT m_reply->redirectAllowed();
-    else
+    } else {
+        m_stopped = QStringLiteral("refused a redirect off the notice's origin to ") +
+                    target.toString(QUrl::RemovePassword | QUrl::FullyEncoded);
         m_reply->abort();
+    }
 }
 
 void UpdateCheck::Receive() {
     // Read at most one byte past the limit: enough to know the notice is too large.
     m_bytes += m_reply->read(MaxNoticeBytes + 1 - m_bytes.size());
-    if (m_bytes.size() > MaxNoticeBytes && !m_tooLarge) {
-        m_tooLarge = true;
-        m_reply->abort();
-    }
+    if (m_bytes.size() > MaxNoticeBytes)
+        Stop("the notice is larger than 4096 bytes");
+}
+
+void UpdateCheck::Stop(const char* why) {
+    if (m_stopped.isEmpty())
+        m_stopped = QString::fromLatin1(why);
+    m_reply->abort();
 }
 
 void UpdateCheck::Finish() {
-    const bool ok = !m_tooLarge && m_reply->error() == QNetworkReply::NoError &&
-                    m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
-    if (ok) {
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    QString end = m_stopped;
+    if (end.isEmpty() && m_reply->error() != QNetworkReply::NoError)
+        end = m_reply->errorString();
+    else if (end.isEmpty() && status != 200)
+        end = QStringLiteral("status %1").arg(status);
+    if (end.isEmpty()) {
         Receive();
         const std::optional<Notice> notice = ParseNotice(m_bytes);
-        if (notice && OffersUpdate(*notice, m_current))
+        if (!notice)
+            end = QStringLiteral("no notice: empty, binary or malformed");
+        else if (!OffersUpdate(*notice, m_current))
+            end = QStringLiteral("version %1 is not newer than %2")
+                      .arg(notice->version.toString(), m_current.toString());
+        else
             ShowNotice(*notice);
     }
+    if (!end.isEmpty())
+        qCInfo(lcUpdate).noquote() << "no update offered from" << m_origin.toString() << "-" << end;
     m_reply->deleteLater();
     deleteLater();
 }

@@ -29,6 +29,7 @@ class UpdateCheck : public QObject {
   private:
     void Redirected(const QUrl& target);
     void Receive();
+    void Stop(const char* why);
     void Finish();
     void ShowNotice(const Notice& notice);
 
@@ -36,7 +37,7 @@ class UpdateCheck : public QObject {
     QVersionNumber m_current;
     QNetworkAccessManager* m_network;
     QNetworkReply* m_reply = nullptr;
-    QString m_host; // of the notice's address: redirects stay on it
+    QUrl m_origin; // the notice's address: redirects stay on its scheme, host and port
     QByteArray m_bytes;
-    bool m_tooLarge = false;
+    QString m_stopped; // why the check stopped the reply itself, if it did
 };

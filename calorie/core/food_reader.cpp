@@ -5,26 +5,23 @@
 #include <QStringDecoder>
 #include <QtEndian>
 
-#include <mdbtools.h>
-
-#include <charconv>
-#include <cmath>
-#include <cstring>
-#include <memory>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QList>
 
 Q_LOGGING_CATEGORY(lcFood, "korvella.food", QtWarningMsg)
 
 namespace food_reader {
+
+QString ReaderProgram() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/korvella-food-reader");
+}
+
 namespace {
 
 constexpr int DataPageHeader = 14;
 constexpr int OffsetMask = 0x1FFF;  // the low bits of a row offset; the top bits are flags
 constexpr int TableMapPointer = 55; // in a table definition: page << 8 | row of its usage map
-constexpr int MinUsageMapBytes = 5; // map type and first page
-
-// Only for a reader that hangs without using the processor (one that loops meets its processor
-// limit first): generous, since a busy machine may leave a sound reader waiting for seconds.
-constexpr std::chrono::seconds ReadDeadline{10};
 
 quint32 Get16(const char* p) {
     return qFromLittleEndian<quint16>(p);
@@ -48,94 +45,6 @@ bool RowExists(QFile& file, quint32 page, int row, int minBytes) {
            int(start) + minBytes <= end && end <= PageSize;
 }
 
-// The text of a number as a person would write it: shortest form that reads back to the same
-// value, no exponent, "." as the point whatever the locale.
-template <typename Float> std::string PlainNumber(Float v) {
-    if (!std::isfinite(v))
-        return {};
-    if (v == 0)
-        v = 0; // no "-0"
-    char buf[400];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
-    return res.ec == std::errc() ? std::string(buf, res.ptr) : std::string();
-}
-
-// The value of a numeric column in the row just fetched, read from the page itself: libmdb's
-// own text for it depends on the locale and has no plain form for large or small values.
-std::string NumberText(const MdbHandle* mdb, const MdbColumn* col) {
-    static const int sizes[] = {0, 0, 1, 2, 4, 0, 4, 8}; // by type, up to MDB_DOUBLE
-    const int size = sizes[col->col_type];
-    if (col->cur_value_len != size || col->cur_value_start < 0 ||
-        col->cur_value_start + size > PageSize)
-        return {};
-    const unsigned char* p = mdb->pg_buf + col->cur_value_start;
-    switch (col->col_type) {
-    case MDB_BYTE:
-        return std::to_string(p[0]);
-    case MDB_INT:
-        return std::to_string(qFromLittleEndian<qint16>(p));
-    case MDB_LONGINT:
-        return std::to_string(qFromLittleEndian<qint32>(p));
-    case MDB_FLOAT: {
-        const quint32 bits = qFromLittleEndian<quint32>(p);
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        return PlainNumber(f);
-    }
-    default: {
-        const quint64 bits = qFromLittleEndian<quint64>(p);
-        double d;
-        std::memcpy(&d, &bits, sizeof d);
-        return PlainNumber(d);
-    }
-    }
-}
-
-bool IsNumber(int type) {
-    return type == MDB_BYTE || type == MDB_INT || type == MDB_LONGINT || type == MDB_FLOAT ||
-           type == MDB_DOUBLE;
-}
-
-// One of the four fields: a text column bound to a buffer libmdb fills, a numeric column read
-// from the page, or nothing (a missing column or a type that has no text).
-struct Field {
-    MdbColumn* col = nullptr;
-    std::vector<char> text;
-
-    std::string Value(const MdbHandle* mdb) const {
-        if (col == nullptr || col->cur_value_len == 0)
-            return {};
-        if (!text.empty())
-            return std::string(text.data(), strnlen(text.data(), text.size()));
-        return NumberText(mdb, col);
-    }
-};
-
-Field BindField(MdbHandle* mdb, MdbTableDef* table, const char* name) {
-    Field f;
-    for (unsigned i = 0; i < table->num_cols; ++i) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
-        if (g_ascii_strcasecmp(col->name, name) != 0)
-            continue;
-        if (col->col_type == MDB_TEXT || col->col_type == MDB_MEMO) {
-            f.text.assign(mdb->bind_size, '\0');
-            mdb_bind_column(table, int(i) + 1, f.text.data(), nullptr);
-        } else if (!IsNumber(col->col_type)) {
-            return f;
-        }
-        f.col = col;
-        return f;
-    }
-    return f;
-}
-
-struct TableDeleter {
-    void operator()(MdbTableDef* t) const { mdb_free_tabledef(t); }
-};
-struct HandleDeleter {
-    void operator()(MdbHandle* h) const { mdb_close(h); }
-};
-
 } // namespace
 
 bool PassesStructuralChecks(const QString& path) {
@@ -151,43 +60,6 @@ bool PassesStructuralChecks(const QString& path) {
         return false;
     const auto map = qFromLittleEndian<quint32>(catalog + TableMapPointer);
     return RowExists(file, map >> 8, int(map & 0xFF), MinUsageMapBytes);
-}
-
-bool ReadRows(const char* path, const std::function<void(const RawRow&)>& sink) {
-    std::unique_ptr<MdbHandle, HandleDeleter> mdb(mdb_open(path, MDB_NOFLAGS));
-    if (!mdb)
-        return false;
-    mdb_set_bind_size(mdb.get(), MaxFieldBytes);
-    if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
-        return false;
-    char tableName[] = "FoodData";
-    std::unique_ptr<MdbTableDef, TableDeleter> table(
-        mdb_read_table_by_name(mdb.get(), tableName, MDB_TABLE));
-    // libmdb 1.0 follows the usage map without checking it is there.
-    if (!table || table->usage_map == nullptr || table->map_sz < MinUsageMapBytes ||
-        !mdb_read_columns(table.get()))
-        return false;
-    const std::array<Field, 4> fields{BindField(mdb.get(), table.get(), "FoodName"),
-                                      BindField(mdb.get(), table.get(), "FoodOtherName"),
-                                      BindField(mdb.get(), table.get(), "FoodHot"),
-                                      BindField(mdb.get(), table.get(), "FoodQuantity")};
-    mdb_rewind_table(table.get());
-    for (int n = 0; n < MaxRows && mdb_fetch_row(table.get()); ++n) {
-        RawRow row;
-        for (size_t i = 0; i < fields.size(); ++i)
-            row[i] = fields[i].Value(mdb.get());
-        sink(row);
-    }
-    return true;
-}
-
-void AppendRow(std::string& out, const RawRow& row) {
-    for (const std::string& field : row) {
-        char length[4];
-        qToLittleEndian(quint32(field.size()), length);
-        out.append(length, sizeof length);
-        out += field;
-    }
 }
 
 std::vector<FoodRecord> DecodeRows(const QByteArray& data) {
@@ -235,23 +107,82 @@ const char* Reason(ChildEnd end) {
 
 } // namespace
 
-ChildEnd Load(const QString& path, FoodSlots& table) {
+IsolatedRead ReadRowsIsolated(const QString& path, std::chrono::milliseconds deadline,
+                              const QString& program) {
+    IsolatedRead read;
+    ReaderProcess reader(program, path, deadline);
+    QEventLoop loop;
+    QObject::connect(&reader, &ReaderProcess::ended, &loop, [&](ChildEnd end) {
+        read = {reader.Data(), end};
+        loop.quit();
+    });
+    loop.exec();
+    return read;
+}
+
+namespace {
+
+QList<FoodLoad*> running;
+
+} // namespace
+
+FoodLoad::FoodLoad(const QString& path, FoodSlots& table) : m_path(path), m_table(table) {
+    running.append(this);
+}
+
+FoodLoad::~FoodLoad() {
+    running.removeOne(this);
+}
+
+FoodLoad* FoodLoad::Start(const QString& path, FoodSlots& table, const QString& program,
+                          std::chrono::milliseconds deadline) {
+    auto* load = new FoodLoad(path, table);
     if (!PassesStructuralChecks(path)) {
-        qCInfo(lcFood, "%s: %s; no food read", qUtf8Printable(path),
-               QFile::exists(path) ? Reason(ChildEnd::Rejected) : "no such file");
-        return ChildEnd::Rejected;
+        QMetaObject::invokeMethod(
+            load, [load] { load->Finish(ChildEnd::Rejected, {}); }, Qt::QueuedConnection);
+        return load;
     }
-    IsolatedRead read = ReadRowsIsolated(path, ReadDeadline);
-    const std::vector<FoodRecord> rows = DecodeRows(read.data);
-    if (read.end != ChildEnd::Finished)
-        qCInfo(lcFood, "%s: %s; %zu foods read", qUtf8Printable(path), Reason(read.end),
-               rows.size());
+    auto* reader = new ReaderProcess(program, path, deadline, load);
+    connect(reader, &ReaderProcess::ended, load,
+            [load, reader](ChildEnd end) { load->Finish(end, reader->Data()); });
+    return load;
+}
+
+FoodLoad* FoodLoad::Filling(const FoodSlots& table) {
+    for (FoodLoad* load : running)
+        if (&load->m_table == &table)
+            return load;
+    return nullptr;
+}
+
+void FoodLoad::Finish(ChildEnd end, const QByteArray& data) {
+    const std::vector<FoodRecord> rows = DecodeRows(data);
+    if (end == ChildEnd::Rejected)
+        qCInfo(lcFood, "%s: %s; no food read", qUtf8Printable(m_path),
+               QFile::exists(m_path) ? Reason(end) : "no such file");
+    else if (end != ChildEnd::Finished)
+        qCInfo(lcFood, "%s: %s; %zu foods read", qUtf8Printable(m_path), Reason(end), rows.size());
     else
-        qCDebug(lcFood, "%s: %zu foods read", qUtf8Printable(path), rows.size());
+        qCDebug(lcFood, "%s: %zu foods read", qUtf8Printable(m_path), rows.size());
     int slot = FoodSlots::First;
     for (const FoodRecord& record : rows)
-        table.Slot(slot++) = record;
-    return read.end;
+        m_table.Slot(slot++) = record;
+    running.removeOne(this); // whoever hears finished finds the table filled
+    Q_EMIT finished(end);
+    deleteLater();
+}
+
+ChildEnd Load(const QString& path, FoodSlots& table, const QString& program,
+              std::chrono::milliseconds deadline) {
+    ChildEnd result = ChildEnd::NotStarted;
+    QEventLoop loop;
+    QObject::connect(FoodLoad::Start(path, table, program, deadline), &FoodLoad::finished, &loop,
+                     [&](ChildEnd end) {
+                         result = end;
+                         loop.quit();
+                     });
+    loop.exec();
+    return result;
 }
 
 } // namespace food_reader

@@ -1,66 +1,115 @@
 #pragma once
 // The parts of reading the food database, split where a process boundary sits between them:
-// the program checks the file's structure, a child process runs the libmdb read and sends the
-// rows over a pipe, and the program decodes and validates what arrives. The child side uses no
-// Qt; a platform without fork replaces only ReadRowsIsolated.
+// the program checks the file's structure, the reader process (korvella-food-reader, beside the
+// program) runs the libmdb read and sends the rows over a pipe, and the program decodes and
+// validates what arrives. The reader is a program of its own, started with posix_spawn, so that it
+// begins with no thread and no lock of ours; the program never waits for it: the rows are taken
+// in by the event loop as they come.
 
+#include "calorie/core/food_rows.h"
 #include "calorie/core/food_table.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 
-#include <array>
 #include <chrono>
-#include <functional>
-#include <string>
 #include <vector>
+
+class QSocketNotifier;
+class QTimer;
 
 namespace food_reader {
 
-inline constexpr int MaxRows = FoodSlots::Last;
-// libmdb's text buffers are set to this size. It holds any Text value (255 characters, at most
-// 765 bytes of UTF-8; longer memo text is cut), and libmdb allocates one for every value it
-// converts.
-inline constexpr int MaxFieldBytes = 1024;
-inline constexpr int PageSize = 4096;
+static_assert(MaxRows == FoodSlots::Last);
 
-// One row's FoodName, FoodOtherName, FoodHot and FoodQuantity in UTF-8; a field is empty when its
-// value is NULL, its column is missing or its type cannot be shown as text.
-using RawRow = std::array<std::string, 4>;
+// Only for a reader that hangs without using the processor (one that loops meets its processor
+// limit first). Nobody waits for it, so it can be generous: a busy machine may leave a sound
+// reader waiting for many seconds.
+inline constexpr std::chrono::seconds ReadDeadline{30};
+
+// The reader program beside the executable.
+QString ReaderProgram();
 
 // Rejects what cannot be a Jet 4 database with a readable catalog, reading only a few pages:
 // the size, the header, and the catalog's table definition and usage map.
 bool PassesStructuralChecks(const QString& path);
 
-// Reads table FoodData with libmdb, unsorted, in the file's row order, and hands each of the
-// first MaxRows rows to sink. False when the file cannot be opened as a database with that table.
-// Uses no Qt, so that it can run in a child process forked from the program.
-bool ReadRows(const char* path, const std::function<void(const RawRow&)>& sink);
-
-// The wire format from the reader process: each row as four (u32 little-endian length, bytes).
-void AppendRow(std::string& out, const RawRow& row);
-inline constexpr int MaxStreamBytes = MaxRows * 4 * (4 + MaxFieldBytes);
-
 // The rows that arrived whole and valid (bounded lengths, valid UTF-8), in order, at most MaxRows;
 // decoding stops at the first flaw.
 std::vector<FoodRecord> DecodeRows(const QByteArray& data);
 
-// How a read ended. Rejected: the structural checks failed and no child was started. Killed: the
-// child used up its processor time, was stopped at the deadline or for sending more than
+// How a read ended. Rejected: the structural checks failed and no reader was started. Killed:
+// the reader used up its processor time, was stopped at the deadline or for sending more than
 // MaxStreamBytes.
 enum class ChildEnd { Rejected, NotStarted, Finished, Failed, Crashed, Killed };
 
+// The reader at work on one file, taken in by the event loop: no checks, no decoding. Ends with
+// ended, always from the event loop, never from the constructor.
+class ReaderProcess final : public QObject {
+    Q_OBJECT
+
+  public:
+    ReaderProcess(const QString& program, const QString& path, std::chrono::milliseconds deadline,
+                  QObject* parent = nullptr);
+    ~ReaderProcess() override;
+
+    // What the reader sent before it ended or was stopped.
+    const QByteArray& Data() const { return m_data; }
+
+  Q_SIGNALS:
+    void ended(food_reader::ChildEnd end);
+
+  private:
+    void Drain();
+    void Reap();
+    void End(ChildEnd end);
+
+    QByteArray m_data;
+    qint64 m_pid = -1;
+    int m_fd = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    QTimer* m_deadline = nullptr;
+    QTimer* m_reaper = nullptr;
+    bool m_ended = false;
+};
+
 struct IsolatedRead {
-    QByteArray data; // what the child sent before it ended or was stopped
+    QByteArray data;
     ChildEnd end = ChildEnd::NotStarted;
 };
 
-// Runs ReadRows(path) in a child process with a bounded address space and one second of processor
-// time; kills it at the deadline, which only a child that hangs without working meets.
-IsolatedRead ReadRowsIsolated(const QString& path, std::chrono::milliseconds deadline);
+// Runs the reader on path and waits for it, in a local event loop.
+IsolatedRead ReadRowsIsolated(const QString& path, std::chrono::milliseconds deadline,
+                              const QString& program = ReaderProgram());
 
-// The whole load behind 自定义方法::LoadFoodTable: checks, isolated read, decoding into slots
-// 1, 2, ... of table. Returns how the read ended, for tests; the program ignores it.
-ChildEnd Load(const QString& path, FoodSlots& table);
+// The whole load behind 自定义方法::LoadFoodTable: checks, reader, decoding into slots 1, 2, ...
+// of table. The table fills in when the reader has ended, then finished follows.
+class FoodLoad final : public QObject {
+    Q_OBJECT
+
+  public:
+    // Returns at once; deletes itself after finished.
+    static FoodLoad* Start(const QString& path, FoodSlots& table,
+                           const QString& program = ReaderProgram(),
+                           std::chrono::milliseconds deadline = ReadDeadline);
+    // The load running into table, or null.
+    static FoodLoad* Filling(const FoodSlots& table);
+
+  Q_SIGNALS:
+    void finished(food_reader::ChildEnd end);
+
+  private:
+    FoodLoad(const QString& path, FoodSlots& table);
+    ~FoodLoad() override;
+    void Finish(ChildEnd end, const QByteArray& data);
+
+    QString m_path;
+    FoodSlots& m_table;
+};
+
+// Start, waited for in a local event loop. Returns how the read ended, for tests.
+ChildEnd Load(const QString& path, FoodSlots& table, const QString& program = ReaderProgram(),
+              std::chrono::milliseconds deadline = ReadDeadline);
 
 } // namespace food_reader

@@ -4,11 +4,14 @@
 //
 // A damaged database must never take the program down, and libmdb can crash or hang on one before
 // any check of ours can run. So loading goes: cheap checks of the file's structure → libmdb reads
-// table FoodData in a child process that is killed after a deadline → the rows come back over a
-// pipe, are validated and fill slots 1, 2, ... in the file's row order. Every failure is silent
-// and keeps what was stored before it.
+// table FoodData in a reader process of its own that is killed after a deadline → the rows come
+// back over a pipe, are validated and fill slots 1, 2, ... in the file's row order. Nothing waits
+// for the reader: the table fills in when it has ended. Every failure is silent and keeps what was
+// stored before it.
 
 #include <QString>
+
+#include <functional>
 
 #include <array>
 #include <cstddef>
@@ -40,13 +43,20 @@ namespace 自定义变量 {
 extern const FoodSlots& FoodTable;
 }
 
-// Fills 自定义变量::FoodTable from Data/FoodData.mdb in the executable's folder. Reports nothing.
+// Starts filling 自定义变量::FoodTable from Data/FoodData.mdb in the executable's folder and
+// returns at once; the table fills in from the event loop. Reports nothing.
 namespace 自定义方法 {
 void LoadFoodTable();
 }
 
-// The same for the database at path, into table: slot i gets the i-th row, rows past 200 are
-// ignored, slots without a row are left as they were.
+// The same for the database at path, into table, waiting for the end: slot i gets the i-th row,
+// rows past 200 are ignored, slots without a row are left as they were.
 namespace 自定义方法 {
 void LoadFoodTable(const QString& path, FoodSlots& table);
 }
+
+class QObject;
+
+// While a load into table is running: calls then once the table has filled in (or the load has
+// failed), unless context is gone by then, and returns true. Otherwise does nothing: false.
+bool WhenFoodsArrive(const FoodSlots& table, QObject* context, std::function<void()> then);

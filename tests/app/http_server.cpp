@@ -1,13 +1,22 @@
 #include "http_server.h"
 
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
-HttpServer::HttpServer() : m_server(new QTcpServer(this)) {
+HttpServer::HttpServer(const QSslConfiguration* tls) {
+    if (tls) {
+        auto* server = new QSslServer(this);
+        server->setSslConfiguration(*tls);
+        m_server = server;
+    } else {
+        m_server = new QTcpServer(this);
+    }
     if (!m_server->listen(QHostAddress::LocalHost))
         qFatal("cannot listen on 127.0.0.1");
-    connect(m_server, &QTcpServer::newConnection, this, &HttpServer::Accept);
+    // A TLS connection is pending only once its handshake is done.
+    connect(m_server, &QTcpServer::pendingConnectionAvailable, this, &HttpServer::Accept);
     m_clock.start();
 }
 

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <functional>
 
+class QSslConfiguration;
 class QTcpServer;
 class QTcpSocket;
 
@@ -26,7 +27,8 @@ class HttpServer : public QObject {
         qint64 ms; // since the server started or Restart()
     };
 
-    HttpServer();
+    // Over TLS with this configuration (its certificate and key) when given.
+    explicit HttpServer(const QSslConfiguration* tls = nullptr);
     ~HttpServer() override;
 
     quint16 Port() const;

@@ -34,11 +34,13 @@ class TestProgramRun : public QObject {
     void run_data();
     void run();
     void closingWithinFiveSeconds();
+    void launcherDoesNotWaitForTheFoodReader();
     void cleanup();
 
   private:
-    // Lays out the program with the given update library ("" for none) and starts it.
-    bool Start(const QString& updateLibrary);
+    // Lays out the program with the given update library ("" for none) and starts it; with the
+    // food database and a food reader that stops itself as it starts, when asked.
+    bool Start(const QString& updateLibrary, bool stalledReader = false);
     void WaitUntil(qint64 ms);
 
     HttpServer m_server;
@@ -60,7 +62,7 @@ void TestProgramRun::initTestCase() {
                         "text/html", 0, false});
 }
 
-bool TestProgramRun::Start(const QString& updateLibrary) {
+bool TestProgramRun::Start(const QString& updateLibrary, bool stalledReader) {
     const QString dir = m_folder.filePath(QString::number(QDateTime::currentMSecsSinceEpoch()));
     const QString home = dir + QStringLiteral("/home");
     if (!QDir().mkpath(home))
@@ -71,6 +73,17 @@ bool TestProgramRun::Start(const QString& updateLibrary) {
         (!updateLibrary.isEmpty() &&
          !QFile::copy(updateLibrary, dir + QStringLiteral("/libupdate.so"))))
         return false;
+    if (stalledReader) {
+        QFile reader(dir + QStringLiteral("/korvella-food-reader"));
+        const QByteArray script =
+            "#!/bin/sh\necho $$ >\"$0.pid\"\nkill -STOP $$\nexec '" FOOD_READER "' \"$@\"\n";
+        if (!QDir().mkpath(dir + QStringLiteral("/Data")) ||
+            !QFile::copy(QStringLiteral(FOOD_DB), dir + QStringLiteral("/Data/FoodData.mdb")) ||
+            !reader.open(QIODevice::WriteOnly) || reader.write(script) != script.size() ||
+            !reader.setPermissions(QFile::ReadOwner | QFile::ExeOwner))
+            return false;
+        m_program.setProperty("reader", reader.fileName() + QStringLiteral(".pid"));
+    }
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"LD_LIBRARY_PATH", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
@@ -79,8 +92,12 @@ bool TestProgramRun::Start(const QString& updateLibrary) {
     environment.insert(QStringLiteral("HOME"), home);
     environment.insert(QStringLiteral("KORVELLA_FIXTURE_VENDOR_HOST"),
                        QString::fromLatin1(m_server.Host()));
+    if (stalledReader) // the food log says when the foods arrive
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"),
+                           QStringLiteral("korvella.food=true"));
     m_program.setProcessEnvironment(environment);
-    m_program.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_program.setProcessChannelMode(stalledReader ? QProcess::SeparateChannels
+                                                  : QProcess::ForwardedChannels);
     m_program.setProperty("home", home);
 
     m_x.Reset();
@@ -160,6 +177,27 @@ void TestProgramRun::closingWithinFiveSeconds() {
     QCOMPARE(m_program.exitCode(), 0);
     WaitUntil(7000);
     QCOMPARE(m_server.Count(NoticePath), 0);
+}
+
+// With the food reader stalled for 10 s, the launcher shows and paints at its usual time, and
+// the foods arrive once the reader is released.
+void TestProgramRun::launcherDoesNotWaitForTheFoodReader() {
+    QVERIFY(Start(QString(), true));
+    QTRY_COMPARE_WITH_TIMEOUT(m_x.Maps().size(), 1, 5000);
+    const std::uint32_t main = m_x.Maps().first();
+    QTRY_COMPARE_WITH_TIMEOUT(m_x.Pixel(main, 20, 300), 0xffffffL, 5000); // entry 1's panel
+    QFile pidFile(m_program.property("reader").toString());
+    QVERIFY(pidFile.open(QIODevice::ReadOnly));
+    const pid_t reader = pidFile.readAll().trimmed().toInt();
+    QVERIFY(reader > 0);
+    WaitUntil(10000);
+    QVERIFY(!m_program.readAllStandardError().contains("foods read"));
+    ::kill(reader, SIGCONT);
+    QByteArray log;
+    QTRY_VERIFY_WITH_TIMEOUT((log += m_program.readAllStandardError()).contains("200 foods read"),
+                             5000);
+    m_x.Close(main);
+    QVERIFY(m_program.waitForFinished(15000));
 }
 
 void TestProgramRun::cleanup() {

@@ -3,6 +3,7 @@
 
 #include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
+#include "calorie/core/food_reader.h"
 #include "calorie/core/food_table.h"
 #include "calorie/food_search.h"
 #include "food_fixtures.h"
@@ -19,6 +20,7 @@
 #include <QPrinter>
 #include <QTest>
 #include <QTreeWidget>
+#include <csignal>
 #include <memory>
 
 using namespace 方法_卡路里计算器;
@@ -68,6 +70,7 @@ class TestCalorieWindow : public QObject {
     void nothingSelected();
     void reopenedWindowIsEmpty();
     void smallDatabaseShowsOnlyItsFoods();
+    void foodsArrivingLaterFillTheList();
     void noRenaming();
     void totalShowsRedWhileTheListHasTheFocus();
     void findAsYouType_data();
@@ -679,6 +682,33 @@ void TestCalorieWindow::exportPlan() {
         QVERIFY(bytes.contains("<65E5>") && bytes.contains("<98DF>"));
         QVERIFY(!bytes.contains("<2F47>") && !bytes.contains("<2EDD>"));
     }
+}
+
+// A window opened while the reader is still at work lists nothing; the foods fill it in when
+// they arrive, and the finder knows them.
+void TestCalorieWindow::foodsArrivingLaterFillTheList() {
+    FoodSlots table;
+    food_reader::FoodLoad::Start(fixtures::Write(m_dir, "late.mdb", fixtures::Foods(3)), table,
+                                 fixtures::StalledReader(m_dir, food_reader::ReaderProgram()));
+    int pid = 0;
+    QTRY_VERIFY((pid = fixtures::StalledReaderPid(m_dir)) != 0);
+    Form_卡路里计算器 window(table);
+    QVERIFY(ActivateWithListFocused(window));
+    QTreeWidget* list = window.ListView_食物列表();
+    const auto shown = [list] {
+        QStringList names;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (!list->topLevelItem(i)->isHidden())
+                names << list->topLevelItem(i)->text(0);
+        return names;
+    };
+    QCOMPARE(shown(), QStringList());
+    kill(pid, SIGCONT);
+    QTRY_COMPARE(shown(), (QStringList{"食物1", "食物2", "食物3"}));
+    QCOMPARE(list->topLevelItemCount(), 200);
+    QTRY_VERIFY(window.Search().IsPrepared());
+    QTest::keyClicks(list, QStringLiteral("sw2"));
+    QCOMPARE(shown(), QStringList{"食物2"});
 }
 
 QTEST_MAIN(TestCalorieWindow)

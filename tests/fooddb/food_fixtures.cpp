@@ -4,6 +4,9 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <fstream>
+#include <string>
+
 namespace fixtures {
 
 std::vector<jet4::Column> FoodColumns() {
@@ -95,6 +98,33 @@ QByteArray WithCyclicLvProp(QByteArray file) {
     file.replace(4 * Page, Page, OneRowPage(Le32(2), row));
     file += OneRowPage("LVAL", Le32(lval << 8) + QByteArray(100, 'x'));
     return file;
+}
+
+QString StalledReader(const QTemporaryDir& dir, const QString& realReader) {
+    QFile script(dir.filePath(QStringLiteral("stalled-reader")));
+    const QByteArray text = "#!/bin/sh\n"
+                            "echo $$ >\"$0.pid.new\" && mv \"$0.pid.new\" \"$0.pid\"\n"
+                            "kill -STOP $$\n"
+                            "exec '" +
+                            QFile::encodeName(realReader) + "' \"$@\"\n";
+    if (!script.open(QIODevice::WriteOnly) || script.write(text) != text.size() ||
+        !script.setPermissions(QFile::ReadOwner | QFile::ExeOwner))
+        QTest::qFail("cannot write the stalled reader", __FILE__, __LINE__);
+    return script.fileName();
+}
+
+int StalledReaderPid(const QTemporaryDir& dir) {
+    QFile file(dir.filePath(QStringLiteral("stalled-reader.pid")));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const int pid = file.readAll().trimmed().toInt();
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string fields;
+    std::getline(stat, fields);
+    const size_t name = fields.rfind(") ");
+    if (pid <= 0 || name == std::string::npos || fields.compare(name + 2, 1, "T") != 0)
+        return 0; // not stopped yet
+    return pid;
 }
 
 } // namespace fixtures

@@ -26,4 +26,10 @@ QByteArray WithEmptyCatalogMap(QByteArray file);
 // libmdb follows forever while its buffer grows.
 QByteArray WithCyclicLvProp(QByteArray file);
 
+// A stand-in for the reader program that stops itself as it starts, as a reader the machine
+// gives no processor time; sent SIGCONT it goes on as realReader. Returns its path in dir.
+QString StalledReader(const QTemporaryDir& dir, const QString& realReader);
+// The process id of the stalled reader in dir once it has stopped, 0 until then.
+int StalledReaderPid(const QTemporaryDir& dir);
+
 } // namespace fixtures

@@ -2,6 +2,8 @@
 #include "frame/write_report.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -26,6 +28,7 @@ class TestRichTextBox : public QObject {
     void headlineEndingAtLineBreak();
     void colorRefHasRedInLowestByte();
     void caretAfterReportCopiesNothing();
+    void focusKeepsTheScrollPosition();
 };
 
 void TestRichTextBox::textKeepsCrLf() {
@@ -139,6 +142,28 @@ void TestRichTextBox::caretAfterReportCopiesNothing() {
     QCOMPARE(box.SelStart(), 0);
     QCOMPARE(box.SelLength(), 0);
     QCOMPARE(box.SelText(), QString());
+}
+
+// Scrolled away from the caret, the box stays where it is when the focus leaves and comes back.
+void TestRichTextBox::focusKeepsTheScrollPosition() {
+    QWidget window;
+    auto* box = new RichTextBox(&window);
+    auto* other = new QLineEdit(&window);
+    box->setGeometry(0, 0, 200, 100);
+    other->setGeometry(0, 110, 200, 20);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    box->SetText(QStringLiteral("行\r\n").repeated(100));
+    QScrollBar* bar = box->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    bar->setValue(bar->maximum() / 2);
+    const int scrolled = bar->value();
+    other->setFocus();
+    QCOMPARE(bar->value(), scrolled);
+    box->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(bar->value(), scrolled);
 }
 
 QTEST_MAIN(TestRichTextBox)

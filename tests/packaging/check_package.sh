@@ -13,6 +13,7 @@ expect() {
     fi
 }
 expect "program" ' \./usr/lib/korvella/korvella$' "$contents"
+expect "food reader" ' \./usr/lib/korvella/korvella-food-reader$' "$contents"
 expect "food database" ' \./usr/lib/korvella/Data/FoodData\.mdb$' "$contents"
 expect "update library" ' \./usr/lib/korvella/libupdate\.so$' "$contents"
 expect "browser panel" ' \./usr/lib/korvella/libkorvella_ad\.so$' "$contents"

@@ -10,6 +10,10 @@ trap 'rm -rf "$tmp"' EXIT
 
 cmake --install "$build" --prefix "$tmp/prefix" >/dev/null
 mkdir "$tmp/home"
+[ -x "$tmp/prefix/lib/korvella/korvella-food-reader" ] || {
+    echo "FAIL: no food reader beside the installed program" >&2
+    exit 1
+}
 
 tree() { (cd "$1" && find . -printf '%p %y %s %m %l\n' | sort); }
 tree "$tmp/prefix" >"$tmp/prefix.before"
