@@ -18,6 +18,9 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QWebEnginePermission>
+#endif
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
@@ -72,6 +75,20 @@ double CpuSeconds(qint64 pid) {
 #else
     Q_UNUSED(pid);
     return -1;
+#endif
+}
+
+// Camera, microphone, location, notifications, screen capture: whatever the page asks for.
+void RefusePermissions(QWebEnginePage* page) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QObject::connect(page, &QWebEnginePage::permissionRequested, page,
+                     [](QWebEnginePermission permission) { permission.deny(); });
+#else
+    QObject::connect(page, &QWebEnginePage::featurePermissionRequested, page,
+                     [page](const QUrl& origin, QWebEnginePage::Feature feature) {
+                         page->setFeaturePermission(origin, feature,
+                                                    QWebEnginePage::PermissionDeniedByUser);
+                     });
 #endif
 }
 
@@ -145,11 +162,7 @@ AdPanel::AdPanel(QWebEngineView* view, AdPage* page, const QUrl& url, const Korv
                 if (request.isUserInitiated())
                     OpenLink(request.requestedUrl());
             });
-    connect(page, &QWebEnginePage::featurePermissionRequested, this,
-            [this](const QUrl& origin, QWebEnginePage::Feature feature) {
-                m_page->setFeaturePermission(origin, feature,
-                                             QWebEnginePage::PermissionDeniedByUser);
-            });
+    RefusePermissions(page);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest* download) {
                 Log(QStringLiteral("download refused: ") + download->url().toString());

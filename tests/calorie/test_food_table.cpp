@@ -334,8 +334,11 @@ void FoodTableTest::childIsolatesLibmdbFaults() {
 
     const QString nullMap =
         fixtures::Write(dir_, QStringLiteral("null-map.mdb"), fixtures::WithEmptyCatalogMap(good));
-    QCOMPARE(food_reader::ReadRowsIsolated(nullMap, std::chrono::seconds(5)).end,
-             ChildEnd::Crashed);
+    // libmdb faults on it (Debian 12) or runs out of its processor time (Debian 13): either way
+    // in the child, and this process goes on.
+    const ChildEnd fault = food_reader::ReadRowsIsolated(nullMap, std::chrono::seconds(5)).end;
+    QVERIFY2(fault == ChildEnd::Crashed || fault == ChildEnd::Killed,
+             qPrintable(QString::number(int(fault))));
     FoodSlots table;
     QCOMPARE(food_reader::Load(nullMap, table), ChildEnd::Rejected);
 
