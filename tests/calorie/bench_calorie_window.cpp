@@ -9,6 +9,7 @@
 #include "calorie/core/food_table.h"
 #include "calorie/food_search.h"
 #include "food_fixtures.h"
+#include "tests/activate_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -79,7 +80,7 @@ Keystrokes Type(const FoodSlots& foods) {
     while (!window.Search().IsPrepared())
         QApplication::processEvents();
     result.prepare = idle.nsecsElapsed() / 1e6;
-    QApplication::setActiveWindow(&window);
+    ActivateWindow(&window);
     if (!QTest::qWaitForWindowActive(&window))
         std::printf("  (the window did not become active)\n");
     list->setFocus();

@@ -1,5 +1,6 @@
 #include "frame/rich_text_box.h"
 #include "frame/write_report.h"
+#include "tests/activate_window.h"
 
 #include <QApplication>
 #include <QTest>
@@ -7,7 +8,7 @@
 namespace {
 void Focus(RichTextBox& box) {
     box.show();
-    QApplication::setActiveWindow(&box);
+    ActivateWindow(&box);
     box.setFocus();
     QVERIFY(QTest::qWaitForWindowActive(&box));
 }
