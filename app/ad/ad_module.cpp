@@ -6,6 +6,7 @@
 
 #include "app/ad/ad_module.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
@@ -57,6 +58,13 @@ void SetEngineSwitches() {
         switches.contains("--no-sandbox"))
         switches += " --no-zygote";
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.trimmed());
+}
+
+// Nothing of the graphics stack goes to disk: neither Qt's shader and pipeline caches nor the
+// shader cache of Mesa, loaded by the engine's processes, which inherit the setting.
+void KeepGraphicsCachesOffDisk() {
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
 }
 
 // CPU time of a process in seconds, or -1 where it cannot be read.
@@ -336,6 +344,7 @@ extern "C" __attribute__((visibility("default"))) QWidget*
 KorvellaCreateAdPanel2(QWidget* parent, const QRect& geometry, const QUrl& url,
                        const KorvellaAdHost& host) {
     SetEngineSwitches();
+    KeepGraphicsCachesOffDisk();
     // The engine reports its set-up on standard error; the program prints nothing.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     // Software drawing keeps the panel an ordinary raster widget: adding it to the shown window
