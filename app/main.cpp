@@ -19,6 +19,8 @@ int main(int argc, char* argv[]) {
     PrepareUpdateCheck();
     QApplication app(argc, argv);
     QApplication::setFont(SongFont(9));
+    // Wayland desktops find the program's entry, and with it the icon, by this name.
+    QApplication::setDesktopFileName(QStringLiteral("org.korvella.Korvella"));
 
     Form_Main form;
     ToolWindow::SetShowMainWindow([&form] { form.show(); });
