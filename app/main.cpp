@@ -7,6 +7,7 @@
 // window through the frame's callback when they close.
 
 #include "app/form_main.h"
+#include "app/update_call.h"
 #include "frame/appearance.h"
 #include "frame/tool_window.h"
 
@@ -17,8 +18,11 @@ int main(int argc, char* argv[]) {
     // integration the browser engine does not load the OpenGL driver (some 30 MB per process).
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+    PrepareUpdateCheck();
     QApplication app(argc, argv);
     QApplication::setFont(SongFont(9));
+    // Wayland desktops find the program's entry, and with it the icon, by this name.
+    QApplication::setDesktopFileName(QStringLiteral("org.korvella.Korvella"));
 
     Form_Main form;
     ToolWindow::SetShowMainWindow([&form] { form.show(); });

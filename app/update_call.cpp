@@ -1,8 +1,10 @@
 #include "app/update_call.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLibrary>
 #include <QLoggingCategory>
+#include <QStandardPaths>
 
 namespace {
 Q_LOGGING_CATEGORY(lcUpdate, "korvella.update", QtWarningMsg)
@@ -35,4 +37,16 @@ bool CallDoUpdate(const QStringList& candidates, std::int32_t window, const char
     qCInfo(lcUpdate).noquote() << "no update check: library not loaded:"
                                << errors.join(QStringLiteral("; "));
     return false;
+}
+
+void PrepareUpdateCheck() {
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        return;
+    // Qt says on standard error that it stands in; the program prints nothing.
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    qInstallMessageHandler(previous);
+    if (!runtime.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
 }

@@ -10,3 +10,8 @@ QStringList UpdateLibraryCandidates();
 // Calls DoUpdate of the first candidate library that loads, and waits for it to return. A missing
 // library or function is skipped silently; the result says whether DoUpdate ran.
 bool CallDoUpdate(const QStringList& candidates, std::int32_t window, const char* address);
+
+// Called at start, before any thread: without a session's runtime folder (su, ssh, a bare X
+// server) the check's proxy lookup, libproxy through glib, makes ~/.cache to stand in for one.
+// Qt's own stand-in, a private folder in the temporary folder, takes its place.
+void PrepareUpdateCheck();

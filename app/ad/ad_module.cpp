@@ -8,6 +8,7 @@
 
 #include "app/ad/ad_module.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
@@ -21,6 +22,9 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QWebEnginePermission>
+#endif
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
@@ -68,6 +72,13 @@ void SetEngineSwitches() {
         switches.contains("--no-sandbox"))
         switches += " --no-zygote";
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.trimmed());
+}
+
+// Nothing of the graphics stack goes to disk: neither Qt's shader and pipeline caches nor the
+// shader cache of Mesa, loaded by the engine's processes, which inherit the setting.
+void KeepGraphicsCachesOffDisk() {
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
 }
 
 #ifdef Q_OS_LINUX
@@ -253,6 +264,20 @@ class UserGesture {
     QElapsedTimer m_at;
 };
 
+// Camera, microphone, location, notifications, screen capture: whatever the page asks for.
+void RefusePermissions(QWebEnginePage* page) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QObject::connect(page, &QWebEnginePage::permissionRequested, page,
+                     [](QWebEnginePermission permission) { permission.deny(); });
+#else
+    QObject::connect(page, &QWebEnginePage::featurePermissionRequested, page,
+                     [page](const QUrl& origin, QWebEnginePage::Feature feature) {
+                         page->setFeaturePermission(origin, feature,
+                                                    QWebEnginePage::PermissionDeniedByUser);
+                     });
+#endif
+}
+
 class AdPage;
 
 class AdPanel : public QObject {
@@ -344,11 +369,7 @@ AdPanel::AdPanel(QWebEngineView* view, AdPage* page, const QUrl& url, const Korv
                 if (request.isUserInitiated())
                     OpenLink(request.requestedUrl());
             });
-    connect(page, &QWebEnginePage::featurePermissionRequested, this,
-            [this](const QUrl& origin, QWebEnginePage::Feature feature) {
-                m_page->setFeaturePermission(origin, feature,
-                                             QWebEnginePage::PermissionDeniedByUser);
-            });
+    RefusePermissions(page);
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest* download) {
                 Log(QStringLiteral("download refused: ") + download->url().toString());
@@ -561,6 +582,7 @@ extern "C" __attribute__((visibility("default"))) QWidget*
 KorvellaCreateAdPanel2(QWidget* parent, const QRect& geometry, const QUrl& url,
                        const KorvellaAdHost& host) {
     SetEngineSwitches();
+    KeepGraphicsCachesOffDisk();
     // The engine reports its set-up on standard error; the program prints nothing.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     // Software drawing keeps the panel an ordinary raster widget: adding it to the shown window

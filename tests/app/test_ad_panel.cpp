@@ -6,6 +6,7 @@
 #include "app/ad_panel.h"
 #include "app/form_main.h"
 #include "app/main_methods.h"
+#include "app/update_call.h"
 #include "body/core/standard_weight_tables.h"
 #include "folder_contents.h"
 #include "frame/message.h"
@@ -129,6 +130,7 @@ void TestAdPanel::initTestCase() {
     for (const char* name :
          {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
         qunsetenv(name);
+    PrepareUpdateCheck(); // as the program's start
     PreviousHandler = qInstallMessageHandler(KeepAdLog);
     PreviousFilter = QLoggingCategory::installFilter(ShowAdLog);
     // No real browser: clicked links land here.

@@ -14,6 +14,7 @@
 #include "calorie/food_search.h"
 #include "calorie/plan_out.h"
 #include "food_fixtures.h"
+#include "tests/activate_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -85,7 +86,7 @@ Keystrokes Type(const FoodSlots& foods, const QString& typed, const QString& fou
     while (!window.Search().IsPrepared())
         QApplication::processEvents();
     result.prepare = idle.nsecsElapsed() / 1e6;
-    QApplication::setActiveWindow(&window);
+    ActivateWindow(&window);
     if (!QTest::qWaitForWindowActive(&window))
         std::printf("  (the window did not become active)\n");
     list->setFocus();

@@ -10,6 +10,7 @@
 #include "frame/file_dialogs.h"
 #include "frame/message.h"
 #include "frame/rich_text_box.h"
+#include "tests/activate_window.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -365,7 +366,7 @@ std::pair<int, int> RedAndHighlight(RichTextBox* box) {
 // The summary leaves its number selected; while the box has no focus the number shows red, and
 // the selection comes back, still the number, when the user tabs into the box.
 void TestCalorieWindow::totalShowsRedWhileTheListHasTheFocus() {
-    QApplication::setActiveWindow(&Window());
+    ActivateWindow(&Window());
     QVERIFY(QTest::qWaitForWindowActive(&Window()));
     QCOMPARE(QApplication::focusWidget(), Window().TreeView_食物列表());
     AddFood(2, 0);
@@ -405,7 +406,7 @@ void Key(Qt::Key key) {
 
 bool ActivateWithListFocused(Form_卡路里计算器& window) {
     window.show();
-    QApplication::setActiveWindow(&window);
+    ActivateWindow(&window);
     window.ListView_食物列表()->setFocus();
     return QTest::qWaitForWindowActive(&window);
 }

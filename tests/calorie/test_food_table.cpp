@@ -347,8 +347,14 @@ void FoodTableTest::childIsolatesLibmdbFaults() {
 
     const QString nullMap =
         fixtures::Write(dir_, QStringLiteral("null-map.mdb"), fixtures::WithEmptyCatalogMap(good));
-    QCOMPARE(food_reader::ReadRowsIsolated(nullMap, std::chrono::seconds(5)).end,
-             ChildEnd::Crashed);
+    // libmdb crashes on it (Debian 12) or refuses it (Debian 13); whatever it does, it does in the
+    // child, which reads no food, while this process goes on.
+    const food_reader::IsolatedRead read =
+        food_reader::ReadRowsIsolated(nullMap, std::chrono::seconds(5));
+    QVERIFY2(read.end == ChildEnd::Crashed || read.end == ChildEnd::Failed ||
+                 read.end == ChildEnd::Killed,
+             qPrintable(QString::number(int(read.end))));
+    QVERIFY(food_reader::DecodeRows(read.data).empty());
     FoodSlots table;
     QCOMPARE(food_reader::Load(nullMap, table), ChildEnd::Rejected);
 

@@ -89,8 +89,13 @@ def name_of(node):
     return _guarded(lambda: node.name, "")
 
 
+# AT-SPI 2.56 (Debian 13) names a push button "button", 2.46 (Debian 12) "push button".
+_SAME_ROLE = {"button": "push button"}
+
+
 def role_of(node):
-    return _guarded(lambda: node.getRoleName(), "")
+    role = _guarded(lambda: node.getRoleName(), "")
+    return _SAME_ROLE.get(role, role)
 
 
 def is_showing(node):

@@ -1,5 +1,6 @@
 #include "frame/rich_text_box.h"
 #include "frame/write_report.h"
+#include "tests/activate_window.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -9,7 +10,7 @@
 namespace {
 void Focus(RichTextBox& box) {
     box.show();
-    QApplication::setActiveWindow(&box);
+    ActivateWindow(&box);
     box.setFocus();
     QVERIFY(QTest::qWaitForWindowActive(&box));
 }

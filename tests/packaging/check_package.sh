@@ -18,11 +18,13 @@ expect "food database" ' \./usr/lib/korvella/Data/FoodData\.mdb$' "$contents"
 expect "update library" ' \./usr/lib/korvella/libupdate\.so$' "$contents"
 expect "browser panel" ' \./usr/lib/korvella/libkorvella_ad\.so$' "$contents"
 expect "command link" ' \./usr/bin/korvella -> \.\./lib/korvella/korvella$' "$contents"
-expect "desktop entry" ' \./usr/share/applications/korvella\.desktop$' "$contents"
+expect "desktop entry" ' \./usr/share/applications/org\.korvella\.Korvella\.desktop$' "$contents"
 expect "icon" ' \./usr/share/icons/hicolor/scalable/apps/korvella\.svg$' "$contents"
 expect "metainfo" ' \./usr/share/metainfo/org\.korvella\.Korvella\.metainfo\.xml$' "$contents"
-for package in libqt6widgets6 libqt6svg6 libqt6webenginecore6 libqt6webenginecore6-bin libmdb3 \
-    qt6-qpa-plugins fonts-noto-cjk libqt6printsupport6 qt6-translations-l10n; do
+# Debian 13 names libmdb3 for its 64-bit time.
+for package in libqt6widgets6 libqt6svg6 libqt6webenginecore6 libqt6webenginecore6-bin \
+    'libmdb3(t64)?' qt6-qpa-plugins qt6-svg-plugins fonts-noto-cjk libqt6printsupport6 \
+    qt6-translations-l10n; do
     expect "depends on $package" "(^|, )$package( |,|$)" "$depends"
 done
 [ "$status" -eq 0 ] && echo "package check: 1 passed, 0 failed"
