@@ -4,6 +4,7 @@
 #include "body/core/standard_weight_tables.h"
 #include "frame/message.h"
 #include "frame/rich_text_box.h"
+#include "tests/activate_window.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -342,7 +343,7 @@ void TestBodyWindows::menuOpensOnRightButtonOnly() {
     Fill(window, {"170", "65"});
     window.Command_计算()->click();
     RichTextBox* box = window.RichTextBox_结果();
-    QApplication::setActiveWindow(&window);
+    ActivateWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
     window.Text_Value(0)->setFocus();
     box->SetSelStart(0);

@@ -153,7 +153,7 @@ void TestRichTextBox::focusKeepsTheScrollPosition() {
     box->setGeometry(0, 0, 200, 100);
     other->setGeometry(0, 110, 200, 20);
     window.show();
-    QApplication::setActiveWindow(&window);
+    ActivateWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
     box->setFocus();
     box->SetText(QStringLiteral("行\r\n").repeated(100));
