@@ -20,7 +20,7 @@ bool LooksNumeric(QStringView token) {
 // Plain digits with at most one decimal point, within the weights we take.
 std::optional<double> Weight(QStringView token) {
     static const QRegularExpression plain(QStringLiteral("^(\\d+(\\.\\d*)?|\\.\\d+)$"));
-    if (!plain.match(token).hasMatch())
+    if (!plain.match(token.toString()).hasMatch())
         return std::nullopt;
     const double grams = token.toDouble();
     if (!(grams >= MinGrams && grams <= MaxGrams))
