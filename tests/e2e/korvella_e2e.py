@@ -334,14 +334,15 @@ FCITX_FILES = {  # pinyin in the default group, switched on in every new input c
 
 
 def fcitx_serving():
-    """Whether the program has an input context that takes input: Qt asks for one per window
-    once the window has the focus, passing keys by until it is there, and marks it disabled
-    (bit 40) while the focus takes no input method. fcitx5 lists them as lines such as
-    "IC [...] program:korvella frontend:dbus cap:6000800072 focus:0", in hex."""
+    """Whether the program's focused input context takes input: Qt asks for one per window
+    once the window has the focus, passing keys by until it is there (the launcher's, unfocused,
+    may already be listed), and marks it disabled (bit 40) while the focus takes no input method.
+    fcitx5 lists them as lines such as
+    "IC [...] program:korvella frontend:dbus cap:6000800072 focus:1", in hex."""
     info = driver.bus_call(*FCITX_CONTROLLER, "DebugInfo", "(s)") or ""
     disabled = 1 << 40
     return any(not int(cap, 16) & disabled
-               for cap in re.findall(r"program:korvella .*cap:([0-9a-f]+)", info))
+               for cap in re.findall(r"program:korvella .*cap:([0-9a-f]+) focus:1", info))
 
 
 @contextlib.contextmanager
