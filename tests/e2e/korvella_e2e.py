@@ -215,16 +215,10 @@ def pinyin(s):
     foods = s.find(window, name="食物列表")
     s.press(cell(foods, 0, 0))
     wait_focused(foods)
-    try:
-        wait_for("fcitx5 serving the food list", fcitx_serving, timeout=5)
-    except Failure:
-        # fcitx5 5.1 (Debian 13) at times misses the focus that comes while it is still making
-        # the window's input context: the focus leaves the list and comes back, as a user would.
-        s.press(s.find(window, name="今日餐单"))
-        s.press(cell(foods, 1, 0))
-        wait_focused(foods)
-        wait_for("fcitx5 serving the food list after the focus came back", fcitx_serving)
-
+    # Keys typed before the window's own input context is made pass by fcitx5; the launcher
+    # has the other. The focus fcitx5 marks is no sign: fcitx5 5.1 (Debian 13) at times marks it
+    # only at the first key.
+    wait_for("the tool window's input context", lambda: len(fcitx_contexts()) == 2)
     s.type("xihongshi")
     field = s.find(window, name="查找食物")
     wait_equal("foods found while composing", lambda: column(foods), ["番茄"])
@@ -342,18 +336,12 @@ FCITX_FILES = {  # pinyin in the default group, switched on in every new input c
 
 
 def fcitx_contexts():
-    """The program's input contexts as fcitx5 lists them, (cap, focused) each, from lines such
-    as "IC [...] program:korvella frontend:dbus cap:6000800072 focus:1" (cap in hex; bit 40 set
-    while the focus takes no input method). Qt asks for one per window once the window has the
-    focus, and passes keys by until fcitx5 has made it."""
+    """The program's input contexts that fcitx5 lists once the program has given them their
+    capabilities, from lines such as "IC [...] program:korvella frontend:dbus cap:6000800072
+    focus:1". Qt asks for one per window once the window has the focus, and passes keys by
+    until it has its answer."""
     info = driver.bus_call(*FCITX_CONTROLLER, "DebugInfo", "(s)") or ""
-    return [(int(cap, 16), focus == "1")
-            for cap, focus in re.findall(r"program:korvella .*cap:([0-9a-f]+) focus:(\d)", info)]
-
-
-def fcitx_serving():
-    """Whether the focused input context takes input."""
-    return any(focused and not cap & 1 << 40 for cap, focused in fcitx_contexts())
+    return [cap for cap in re.findall(r"program:korvella .*cap:([0-9a-f]+)", info) if int(cap, 16)]
 
 
 @contextlib.contextmanager
