@@ -12,6 +12,8 @@
 #include "frame/tool_window.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     // The program draws without OpenGL, the advertisement's browser included; without Qt's GLX
@@ -21,6 +23,12 @@ int main(int argc, char* argv[]) {
     PrepareUpdateCheck();
     QApplication app(argc, argv);
     QApplication::setFont(SongFont(9));
+    // Qt's own texts, the message box's button and the fields' menus among them, in Chinese (from
+    // qt6-translations-l10n; in English without it).
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     // Wayland desktops find the program's entry, and with it the icon, by this name.
     QApplication::setDesktopFileName(QStringLiteral("org.korvella.Korvella"));
 

@@ -1,12 +1,9 @@
 #include "frame/file_dialogs.h"
 
-#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QPrintDialog>
 #include <QSettings>
-#include <QTranslator>
 
 namespace {
 
@@ -35,23 +32,6 @@ class QtSettingsAway {
     QString m_folder;
 };
 
-// While it lives, Qt's own dialogs speak the program's language (from qt6-translations-l10n; in
-// English without it).
-class QtInChinese {
-  public:
-    QtInChinese() {
-        if (m_translator.load(QStringLiteral("qtbase_zh_CN"),
-                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(&m_translator);
-    }
-    ~QtInChinese() { QCoreApplication::removeTranslator(&m_translator); }
-    QtInChinese(const QtInChinese&) = delete;
-    QtInChinese& operator=(const QtInChinese&) = delete;
-
-  private:
-    QTranslator m_translator;
-};
-
 // "pdf" of "PDF 文档 (*.pdf)".
 QString SuffixOf(const QString& filter) {
     const qsizetype dot = filter.lastIndexOf(QStringLiteral("*."));
@@ -65,7 +45,6 @@ std::optional<SaveChoice> AskSaveFile(QWidget* parent, const QString& caption,
     if (saveStandIn)
         return saveStandIn(caption, suggestedPath, filters);
     const QtSettingsAway away; // outlives the dialog, which writes its settings when destroyed
-    const QtInChinese chinese;
     QFileDialog dialog(parent, caption);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -90,7 +69,6 @@ void SetSaveDialogStandIn(SaveDialogStandIn standIn) {
 bool AskPrint(QWidget* parent, QPrinter& printer) {
     if (printStandIn)
         return printStandIn(printer);
-    const QtInChinese chinese;
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -109,10 +109,14 @@ def entries(s):
 
 
 def bmi(s):
-    """Height and weight typed (Tab between the fields), 计算, the report's first line."""
+    """计算 with nothing typed gives a message box, closed by its 确定; then height and weight
+    typed (Tab between the fields), 计算, the report's first line."""
     caption = ENTRIES[2][2]
     expect("window opened by entry 2", open_entry(s, 2, "title"), caption)
     window = s.window(caption)
+    s.press(s.find(window, name="计算", role="push button"))
+    s.press(s.find(s.window(MAIN), name="确定", role="push button"))
+    s.wait_gone(MAIN)
     height, weight = s.find(window, name="身高"), s.find(window, name="体重")
     s.press(height)
     wait_focused(height)
