@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <memory>
+#include <span>
 #include <string_view>
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
@@ -26,6 +27,11 @@ constexpr Correction Corrections[] = {
     {u"海参", u"hai shen"},     // ICU: can, as in 参加
     {u"肉脯", u"rou fu"},       // ICU: pu, as in 胸脯
     {u"血豆腐", u"xie dou fu"}, // ICU: xue; the spoken xie of this word
+};
+// Words said both ways: each is found by ICU's reading and by this one.
+constexpr Correction SecondReadings[] = {
+    {u"鸡爪", u"ji zhua"}, // ICU: zhao, as in 鹰爪
+    {u"凤爪", u"feng zhua"},
 };
 
 struct Syllable {
@@ -87,8 +93,11 @@ QString Reading(char32_t han) {
     return reading;
 }
 
-void Correct(const QList<uint>& characters, std::vector<Syllable>& syllables) {
-    for (const Correction& correction : Corrections) {
+// Whether a word of the table was found.
+bool Correct(const QList<uint>& characters, std::vector<Syllable>& syllables,
+             std::span<const Correction> table) {
+    bool corrected = false;
+    for (const Correction& correction : table) {
         const QList<uint> word =
             QString::fromUtf16(correction.word.data(), qsizetype(correction.word.size())).toUcs4();
         const QStringList reading =
@@ -99,8 +108,10 @@ void Correct(const QList<uint>& characters, std::vector<Syllable>& syllables) {
                 continue;
             for (qsizetype i = 0; i < word.size(); ++i)
                 syllables[size_t(at + i)].text = reading[i];
+            corrected = true;
         }
     }
+    return corrected;
 }
 
 std::vector<Syllable> Syllables(const QString& text) {
@@ -116,8 +127,26 @@ std::vector<Syllable> Syllables(const QString& text) {
                 syllable.text = Normalized(QString::fromUcs4(&c, 1));
         }
     }
-    Correct(characters, syllables);
+    Correct(characters, syllables, Corrections);
     return syllables;
+}
+
+// The keys that one reading of a name gives.
+void AddReading(const std::vector<Syllable>& syllables, QStringList& keys) {
+    QString full;
+    QString withU; // the same with u for ü, as many people type it
+    QString initials;
+    for (const Syllable& syllable : syllables) {
+        if (syllable.text.isEmpty())
+            continue;
+        full += syllable.text;
+        withU += syllable.han ? QString(syllable.text).replace(u'v', u'u') : syllable.text;
+        initials += syllable.han ? syllable.text.left(1) : syllable.text;
+    }
+    keys.append(full);
+    if (withU != full)
+        keys.append(withU);
+    keys.append(initials);
 }
 
 } // namespace
@@ -146,20 +175,10 @@ void FoodKeys::Add(const QString& text) {
     if (text.isEmpty())
         return;
     m_keys.append(Normalized(text));
-    QString full;
-    QString withU; // the same with u for ü, as many people type it
-    QString initials;
-    for (const Syllable& syllable : Syllables(text)) {
-        if (syllable.text.isEmpty())
-            continue;
-        full += syllable.text;
-        withU += syllable.han ? QString(syllable.text).replace(u'v', u'u') : syllable.text;
-        initials += syllable.han ? syllable.text.left(1) : syllable.text;
-    }
-    m_keys.append(full);
-    if (withU != full)
-        m_keys.append(withU);
-    m_keys.append(initials);
+    std::vector<Syllable> syllables = Syllables(text);
+    AddReading(syllables, m_keys);
+    if (Correct(text.toUcs4(), syllables, SecondReadings))
+        AddReading(syllables, m_keys);
 }
 
 bool FoodKeys::Matches(const QString& query) const {

@@ -1,8 +1,9 @@
 #pragma once
 // Finding a food by what a user types: part of its name or alias, of their pinyin without tones
 // ("fanqie", "lvdou" or "ludou" for ü), or of their initials ("xhs"). Readings come from ICU's
-// Han-Latin transliterator, so foods added to the database later are found the same way; a short
-// table corrects the words of our food list that ICU reads wrongly.
+// Han-Latin transliterator, so foods added to the database later are found the same way; short
+// tables correct the words of our food list that ICU reads wrongly, and add the second reading of
+// those said both ways (鸡爪, ji zhao or ji zhua).
 
 #include <QString>
 #include <QStringList>

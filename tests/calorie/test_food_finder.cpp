@@ -324,6 +324,10 @@ void TestFoodFinder::finds_data() {
                              << "绿豆";
     QTest::newRow("polyphone") << "geli"
                                << "蛤蜊";
+    QTest::newRow("second reading") << "jizhua"
+                                    << "鸡爪";
+    QTest::newRow("second reading of the alias") << "fengzhua"
+                                                 << "鸡爪";
     QTest::newRow("Chinese alias") << "吞拿"
                                    << "金枪鱼";
     QTest::newRow("full-width letters") << "ＨＡＩＳＨＥＮ"
