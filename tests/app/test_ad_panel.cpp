@@ -283,6 +283,12 @@ void TestAdPanel::hostilePage_data() {
         << 200
         << strip + "<div style='height:95px' onclick=\"window.open('/landing')\">AD</div>" + ready
         << Input::Click << true << stays << 1;
+    // Its promise settles only once the request is answered.
+    QTest::newRow("permission asked")
+        << 200
+        << strip + "<script>Notification.requestPermission().then(p=>document.title='ready '+p)"
+                   "</script>"
+        << none << true << stays << 1;
     // The title changes after the engine has been asked for its menu.
     QTest::newRow("context menu")
         << 200
@@ -412,6 +418,8 @@ void TestAdPanel::hostilePage() {
         QVERIFY(m_messages.constFirst().contains(landing.toString()));
     }
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+    if (QTest::currentDataTag() == QByteArrayLiteral("permission asked"))
+        QCOMPARE(panel->property("title").toString(), QStringLiteral("ready denied"));
     if (QTest::currentDataTag() == QByteArrayLiteral("larger than the strip")) {
         QCOMPARE(panel->property("title").toString(), QStringLiteral("ready 0x0"));
         // The page's colour where scrollbars would be, right and bottom, once it is drawn.
