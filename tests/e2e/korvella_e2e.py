@@ -90,6 +90,20 @@ def close_tool(s, caption):
     s.wait_gone(caption)
 
 
+def calorie_list(s, by, meal):
+    """Opens the calorie window by entry 1's title or logo, selects meal in the meal tree and
+    tabs to the food list; returns the window, the meal tree and the list."""
+    caption = ENTRIES[1][2]
+    expect("window opened by entry 1", open_entry(s, 1, by), caption)
+    window = s.window(caption)
+    meals, foods = s.find(window, name="今日餐单"), s.find(window, name="食物列表")
+    s.press(s.find(meals, name=meal))
+    wait_focused(meals)
+    s.key("Tab")
+    wait_focused(foods)
+    return window, meals, foods
+
+
 def expect(what, seen, wanted):
     if seen != wanted:
         raise Failure(f"{what}: saw {seen!r}, expected {wanted!r}")
@@ -165,14 +179,7 @@ def calorie(s):
 def keyboard(s):
     """The calorie window by keyboard alone: find a food by its initials and by its pinyin, add
     it with Enter, take one out with Delete; the summary and the meal's subtotal follow."""
-    caption = ENTRIES[1][2]
-    expect("window opened by entry 1", open_entry(s, 1, "title"), caption)
-    window = s.window(caption)
-    meals, foods = s.find(window, name="今日餐单"), s.find(window, name="食物列表")
-    s.press(s.find(meals, name="早餐"))
-    wait_focused(meals)
-    s.key("Tab")
-    wait_focused(foods)
+    window, meals, foods = calorie_list(s, "title", "早餐")
     energy = {row["FoodName"]: row["FoodHot"] for row in FOODS}
 
     s.type("xhs")
@@ -206,19 +213,14 @@ def keyboard(s):
                f"共摄入：{total:.15g} 大卡\n总消耗 = 活动消耗 + 基础代谢率")
     wait_equal("meal plan after Delete", lambda: column(meals),
                ["早餐", plan[1], "上午加餐", "午餐", "下午加餐", "晚餐", "晚上加餐"])
-    close_tool(s, caption)
+    close_tool(s, ENTRIES[1][2])
 
 
 def pinyin(s):
     """With fcitx5's pinyin on by default, as many Chinese users keep it: xihongshi composed in
     the food list finds 番茄 while composing, space commits 西红柿 into the find field, and 番茄,
-    whose other name it is, stays found."""
-    caption = ENTRIES[1][2]
-    expect("window opened by entry 1", open_entry(s, 1, "title"), caption)
-    window = s.window(caption)
-    foods = s.find(window, name="食物列表")
-    s.press(cell(foods, 0, 0))
-    wait_focused(foods)
+    whose other name it is, stays found; a weight typed after it and Enter add that portion."""
+    window, meals, foods = calorie_list(s, "logo", "早餐")
     # Keys typed before the window's own input context is made pass by fcitx5; the launcher
     # has the other. The focus fcitx5 marks is no sign: fcitx5 5.1 (Debian 13) at times marks it
     # only at the first key.
@@ -231,7 +233,11 @@ def pinyin(s):
     wait_equal("find field after the commit", lambda: text_of(field), "西红柿")
     wait_equal("foods found by 西红柿", lambda: column(foods), ["番茄"])
     wait_focused(field)
-    close_tool(s, caption)
+    s.type("250")  # digits pass the input method by
+    s.key("Return")
+    wait_equal("meal plan after a portion", lambda: column(meals),
+               ["早餐", "38 大卡  番茄 250克", "上午加餐", "午餐", "下午加餐", "晚餐", "晚上加餐"])
+    close_tool(s, ENTRIES[1][2])
 
 
 def home_files():
@@ -246,15 +252,8 @@ def plan(s):
     tree's menu; the plan copied, then exported as PDF through the save dialog by keyboard; the
     target cleared again. The header follows the target, the PDF's text holds the plan, and once
     the program has ended HOME holds the export and nothing else."""
-    caption = ENTRIES[1][2]
-    expect("window opened by entry 1", open_entry(s, 1, "title"), caption)
     before = home_files()
-    window = s.window(caption)
-    meals, foods = s.find(window, name="今日餐单"), s.find(window, name="食物列表")
-    s.press(s.find(meals, name="午餐"))
-    wait_focused(meals)
-    s.key("Tab")
-    wait_focused(foods)
+    window, meals, foods = calorie_list(s, "title", "午餐")
     s.type("mifan 250")
     wait_equal("foods found by mifan", lambda: column(foods)[:1], ["米饭"])
     s.key("Return")
@@ -320,7 +319,7 @@ def plan(s):
     focus_meals("早餐")
     s.key("Menu", "Down", "Down", "Return")  # 清除每日目标
     wait_equal("header without a target", header, ["餐次", "小计"])
-    close_tool(s, caption)
+    close_tool(s, ENTRIES[1][2])
     return lambda: expect("files left in HOME", sorted(set(home_files()) - set(before)),
                           ["plan.pdf"])
 
