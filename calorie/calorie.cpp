@@ -11,7 +11,6 @@
 
 #include <QColor>
 #include <QDir>
-#include <QLocale>
 #include <QTreeWidget>
 #include <cmath>
 
@@ -53,12 +52,6 @@ void ShowSubtotal(QTreeWidgetItem* meal) {
 // What a food node needs to be weighed anew: the energy at the listed quantity and that quantity.
 constexpr int HotRole = Qt::UserRole + 2;
 constexpr int QuantityRole = Qt::UserRole + 3;
-
-std::optional<double> NumberOf(const QString& text) {
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    return ok && std::isfinite(value) ? std::optional(value) : std::nullopt;
-}
 
 // The energy cell and name as today, and the weight after them unless it is the listed one.
 void Label(QTreeWidgetItem* node, const QString& energyCell, double grams) {
@@ -180,12 +173,6 @@ void RemoveFoodFromMeal(Form_卡路里计算器& form) {
     delete selected;
     if (meal)
         ShowSubtotal(meal);
-}
-
-std::optional<double> CurrentTarget(const Form_卡路里计算器& form) {
-    if (const auto kcal = form.TargetKcal())
-        return *kcal;
-    return std::nullopt;
 }
 
 void AskDailyTarget(Form_卡路里计算器& form) {

@@ -41,8 +41,6 @@ void AddIntake(Form_卡路里计算器& form, const QString& energyText);
 void RemoveIntake(Form_卡路里计算器& form, const QString& nodeText);
 void ShowIntakeSummary(Form_卡路里计算器& form);
 
-// The daily target in kilocalories, when one is set.
-std::optional<double> CurrentTarget(const Form_卡路里计算器& form);
 // Asks for a target in the dialog and sets it unless the user cancels.
 void AskDailyTarget(Form_卡路里计算器& form);
 // Sets and keeps a target, or with none clears it and removes what was kept.

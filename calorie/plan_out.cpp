@@ -271,7 +271,7 @@ std::optional<QString> WritePlan(const DayPlan& day, std::optional<double> targe
 }
 
 void CopyPlan(Form_卡路里计算器& form) {
-    QGuiApplication::clipboard()->setText(PlanText(ReadDayPlan(form), CurrentTarget(form)));
+    QGuiApplication::clipboard()->setText(PlanText(ReadDayPlan(form), form.TargetKcal()));
     ShowMessage(&form, QStringLiteral("已成功复制今日计划！"));
 }
 
@@ -289,7 +289,7 @@ void ExportPlan(Form_卡路里计算器& form) {
     const bool csv =
         suffix == QStringLiteral("csv") || (suffix != QStringLiteral("pdf") && choice->filter == 1);
     const auto failure =
-        WritePlan(day, CurrentTarget(form), choice->path, csv ? PlanFormat::Csv : PlanFormat::Pdf);
+        WritePlan(day, form.TargetKcal(), choice->path, csv ? PlanFormat::Csv : PlanFormat::Pdf);
     if (failure)
         ShowFailure(form, choice->path, *failure);
 }
@@ -304,12 +304,11 @@ void PrintPlan(Form_卡路里计算器& form) {
     // Printed to a file, the page is an export's PDF on the chosen paper: its text reads right.
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         const QString path = printer.outputFileName();
-        if (const auto failure =
-                Save(path, PlanPdf(day, CurrentTarget(form), printer.pageLayout())))
+        if (const auto failure = Save(path, PlanPdf(day, form.TargetKcal(), printer.pageLayout())))
             ShowFailure(form, path, *failure);
         return;
     }
-    PaintPlan(day, CurrentTarget(form), printer);
+    PaintPlan(day, form.TargetKcal(), printer);
     if (printer.printerState() == QPrinter::Error)
         ShowMessage(&form, QStringLiteral("无法打印今日计划。"));
 }

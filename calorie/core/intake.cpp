@@ -7,15 +7,19 @@
 
 namespace 方法_卡路里计算器 {
 
+std::optional<double> NumberOf(const QString& text) {
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 std::optional<double> EnergyOf(const QString& text) {
     const qsizetype p = text.indexOf(Kcal);
     if (p < 0)
         return std::nullopt;
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.left(p + 1).trimmed(), &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return NumberOf(text.left(p));
 }
 
 double Added(double total, double energy) {

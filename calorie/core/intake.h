@@ -10,6 +10,8 @@ namespace 方法_卡路里计算器 {
 inline const QString Kcal = QStringLiteral(" 大卡");
 inline const QString IntakeLabel = QStringLiteral("共摄入：");
 
+// The number a text holds, blanks around it allowed (a database's quantity, say).
+std::optional<double> NumberOf(const QString& text);
 // The number before the first " 大卡" of a list cell or node text, if there is one.
 std::optional<double> EnergyOf(const QString& text);
 
