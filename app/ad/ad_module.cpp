@@ -182,9 +182,10 @@ class Renderer {
     Renderer& operator=(const Renderer&) = delete;
     ~Renderer() { Follow(0); }
 
-    qint64 Pid() const { return m_pid; }
-
+    // Holds pid from now on; the one already held stays as it is.
     void Follow(qint64 pid) {
+        if (pid == m_pid)
+            return;
 #ifdef Q_OS_LINUX
         if (m_fd >= 0)
             ::close(m_fd);
@@ -527,8 +528,7 @@ void AdPanel::Answered() {
 // Once a second, wherever the main window is.
 void AdPanel::Watch() {
     const qint64 pid = m_page->renderProcessPid();
-    if (pid != m_renderer.Pid())
-        m_renderer.Follow(pid);
+    m_renderer.Follow(pid);
     const bool frozen = m_page->lifecycleState() == QWebEnginePage::LifecycleState::Frozen;
     const double demand = DemandSeconds(pid);
     const double seconds = m_sinceSample.isValid() ? m_sinceSample.elapsed() / 1000.0 : 0;
@@ -557,8 +557,7 @@ void AdPanel::Watch() {
 // Ended first: a renderer that does not yield holds up its discarding for many seconds. Discarded
 // from the event loop, as this may run inside the engine's call for a dialog.
 void AdPanel::Stop(const QString& why) {
-    if (m_renderer.Pid() != m_page->renderProcessPid())
-        m_renderer.Follow(m_page->renderProcessPid());
+    m_renderer.Follow(m_page->renderProcessPid());
     m_off = true;
     m_renderer.Kill();
     m_watchTimer.stop();
