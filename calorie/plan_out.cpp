@@ -7,6 +7,7 @@
 #include "frame/core/numbers.h"
 #include "frame/file_dialogs.h"
 #include "frame/message.h"
+#include "frame/save_file.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -20,7 +21,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QRawFont>
-#include <QSaveFile>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
@@ -190,37 +190,6 @@ void Rename(QByteArray& pdf, const QHash<QByteArray, QByteArray>& names) {
     }
 }
 
-// A reason the user can act on, in the program's words where the file system's can be told.
-QString Reason(const QFileDevice& file, const QString& path) {
-    const QFileInfo info(path);
-    if (info.isDir())
-        return QStringLiteral("这是一个文件夹");
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.isDir())
-        return QStringLiteral("文件夹不存在");
-    if (!folder.isWritable() || (info.exists() && !info.isWritable()))
-        return QStringLiteral("没有写入的权限");
-    if (file.error() == QFileDevice::ResourceError)
-        return QStringLiteral("磁盘空间不足");
-    return file.errorString();
-}
-
-// Through a temporary file renamed into place; the reason when it fails.
-std::optional<QString> Save(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Reason(file, path);
-    file.write(bytes);
-    if (!file.commit())
-        return Reason(file, path);
-    return std::nullopt;
-}
-
-void ShowFailure(Form_卡路里计算器& form, const QString& path, const QString& reason) {
-    ShowMessage(&form,
-                QStringLiteral("无法导出到“%1”：%2。").arg(QDir::toNativeSeparators(path), reason));
-}
-
 } // namespace
 
 DayPlan ReadDayPlan(const Form_卡路里计算器& form) {
@@ -266,7 +235,7 @@ QByteArray PlanPdf(const DayPlan& day, std::optional<double> target, const QPage
 
 std::optional<QString> WritePlan(const DayPlan& day, std::optional<double> target,
                                  const QString& path, PlanFormat format) {
-    return Save(path,
+    return SaveFileAtomically(path,
                 format == PlanFormat::Csv ? PlanCsv(day, target) : PlanPdf(day, target, A4()));
 }
 
@@ -291,7 +260,7 @@ void ExportPlan(Form_卡路里计算器& form) {
     const auto failure =
         WritePlan(day, form.TargetKcal(), choice->path, csv ? PlanFormat::Csv : PlanFormat::Pdf);
     if (failure)
-        ShowFailure(form, choice->path, *failure);
+        ShowExportFailure(&form, choice->path, *failure);
 }
 
 void PrintPlan(Form_卡路里计算器& form) {
@@ -304,8 +273,8 @@ void PrintPlan(Form_卡路里计算器& form) {
     // Printed to a file, the page is an export's PDF on the chosen paper: its text reads right.
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         const QString path = printer.outputFileName();
-        if (const auto failure = Save(path, PlanPdf(day, form.TargetKcal(), printer.pageLayout())))
-            ShowFailure(form, path, *failure);
+        if (const auto failure = SaveFileAtomically(path, PlanPdf(day, form.TargetKcal(), printer.pageLayout())))
+            ShowExportFailure(&form, path, *failure);
         return;
     }
     PaintPlan(day, form.TargetKcal(), printer);
