@@ -24,7 +24,7 @@ expect "metainfo" ' \./usr/share/metainfo/org\.korvella\.Korvella\.metainfo\.xml
 # Debian 13 names libmdb3 for its 64-bit time.
 for package in libqt6widgets6 libqt6svg6 libqt6webenginecore6 libqt6webenginecore6-bin \
     'libmdb3(t64)?' qt6-qpa-plugins qt6-svg-plugins fonts-noto-cjk libqt6printsupport6 \
-    qt6-translations-l10n; do
+    qt6-translations-l10n libqt6sql6-sqlite libqt6sql6; do
     expect "depends on $package" "(^|, )$package( |,|$)" "$depends"
 done
 [ "$status" -eq 0 ] && echo "package check: 1 passed, 0 failed"
