@@ -3,8 +3,10 @@
 #include "calorie/calorie_window.h"
 #include "calorie/core/daily_target.h"
 #include "calorie/core/food_table.h"
+#include "calorie/core/intake.h"
 #include "calorie/core/portion.h"
 #include "calorie/daily_target_dialog.h"
+#include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "frame/core/numbers.h"
 #include "frame/message.h"
@@ -16,10 +18,6 @@
 
 namespace 方法_卡路里计算器 {
 
-const QStringList Meals{QStringLiteral("早餐"), QStringLiteral("上午加餐"),
-                        QStringLiteral("午餐"), QStringLiteral("下午加餐"),
-                        QStringLiteral("晚餐"), QStringLiteral("晚上加餐")};
-
 namespace {
 
 QTreeWidgetItem* Selected(QTreeWidget* tree) {
@@ -27,50 +25,53 @@ QTreeWidgetItem* Selected(QTreeWidget* tree) {
     return items.isEmpty() ? nullptr : items.first();
 }
 
-QTreeWidgetItem* MealNode(QTreeWidget* tree, const QString& meal) {
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        if (tree->topLevelItem(i)->text(0) == meal)
-            return tree->topLevelItem(i);
-    }
-    return nullptr;
-}
-
 // The meal's second column: the sum of its foods, empty while it has none.
-void ShowSubtotal(QTreeWidgetItem* meal) {
-    double sum = 0;
-    for (int i = 0; i < meal->childCount(); ++i) {
-        if (const auto energy = EnergyOf(meal->child(i)->text(0)))
-            sum = Added(sum, *energy);
-    }
-    const QString subtotal = meal->childCount() ? FormatNumber(sum) + Kcal : QString();
-    meal->setText(1, subtotal);
-    meal->setData(1, Qt::AccessibleTextRole,
-                  meal->text(0) + QStringLiteral("小计 ") +
+void ShowSubtotal(Form_卡路里计算器& form, int meal) {
+    QTreeWidgetItem* node = form.TreeView_食物列表()->topLevelItem(meal);
+    const bool planned = !form.Day().Foods(meal).isEmpty();
+    const QString subtotal = planned ? FormatNumber(form.Day().Subtotal(meal)) + Kcal : QString();
+    node->setText(1, subtotal);
+    node->setData(1, Qt::AccessibleTextRole,
+                  node->text(0) + QStringLiteral("小计 ") +
                       (subtotal.isEmpty() ? QStringLiteral("无") : subtotal));
 }
 
-// What a food node needs to be weighed anew: the energy at the listed quantity and that quantity.
-constexpr int HotRole = Qt::UserRole + 2;
-constexpr int QuantityRole = Qt::UserRole + 3;
-
-// The energy cell and name as today, and the weight after them unless it is the listed one.
-void Label(QTreeWidgetItem* node, const QString& energyCell, double grams) {
-    QString text = energyCell + QStringLiteral("  ") + node->data(0, FoodNameRole).toString();
-    if (grams != node->data(0, QuantityRole).toDouble())
-        text += u' ' + FormatNumber(grams) + QStringLiteral("克");
-    node->setText(0, text);
-    node->setData(0, GramsRole, grams);
+QTreeWidgetItem* FoodNode(const FoodEntry& entry) {
+    auto* node = new QTreeWidgetItem({EntryText(entry)});
+    if (entry.quantity) // F2 weighs it anew
+        node->setFlags(node->flags() | Qt::ItemIsEditable);
+    return node;
 }
 
-// The energy cell of a food weighed at grams: the list's own cell at the listed quantity.
-std::optional<QString> EnergyCell(const QTreeWidgetItem* node, double grams) {
-    const double quantity = node->data(0, QuantityRole).toDouble();
-    const double hot = node->data(0, HotRole).toDouble();
-    if (grams == quantity)
-        return node->data(0, HotRole).toString() + Kcal;
-    if (const auto energy = PortionEnergy(hot, quantity, grams))
-        return FormatNumber(*energy) + Kcal;
-    return std::nullopt;
+// The tree follows a change the model took, node by node, so that the selection stays where the
+// user left it.
+void ShowChange(Form_卡路里计算器& form, const Change& change) {
+    QTreeWidget* tree = form.TreeView_食物列表();
+    QList<int> touched;
+    for (const Edit& edit : change) {
+        QTreeWidgetItem* meal = tree->topLevelItem(edit.meal);
+        switch (edit.kind) {
+        case Edit::Insert: {
+            QTreeWidgetItem* node = FoodNode(edit.after);
+            meal->insertChild(edit.index, node);
+            // A food's text may use the subtotal's column: food nodes leave it empty.
+            node->setFirstColumnSpanned(true);
+            break;
+        }
+        case Edit::Remove:
+            delete meal->child(edit.index);
+            break;
+        case Edit::Update:
+            meal->child(edit.index)->setText(0, EntryText(edit.after));
+            break;
+        }
+        if (!touched.contains(edit.meal))
+            touched.append(edit.meal);
+    }
+    ShowIntakeSummary(form);
+    for (int meal : touched)
+        ShowSubtotal(form, meal);
+    UpdateDiaryActions(form); // undo and redo follow
 }
 
 bool IsEmpty(const FoodRecord& food) {
@@ -85,8 +86,8 @@ void InitMealTree(Form_卡路里计算器& form) {
         auto* node = new QTreeWidgetItem({meal});
         node->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         form.TreeView_食物列表()->addTopLevelItem(node);
-        ShowSubtotal(node);
     }
+    ShowDay(form);
 }
 
 void FillFoodList(Form_卡路里计算器& form) {
@@ -110,69 +111,84 @@ void FillFoodList(Form_卡路里计算器& form) {
     QTreeWidget* tree = form.TreeView_食物列表();
     for (int i = 0; i < Meals.size(); ++i)
         tree->topLevelItem(i)->setExpanded(true);
-    ResetIntake(form);
+    ShowIntakeSummary(form);
 }
 
-void AddFoodToMeal(Form_卡路里计算器& form) {
+std::optional<QString> AddFoodToMeal(Form_卡路里计算器& form) {
     const QTreeWidgetItem* selected = Selected(form.TreeView_食物列表());
     QTreeWidgetItem* row = Selected(form.ListView_食物列表());
     if (!selected || !row || !Meals.contains(selected->text(0)))
-        return;
+        return std::nullopt;
     const PortionQuery portion = form.Search().Portion();
     if (portion.refused)
-        return;
-    const QString listed = row->text(2);
-    if (!EnergyOf(listed))
-        return;
+        return std::nullopt;
     const FoodRecord& food =
         form.Foods().Slot(form.ListView_食物列表()->indexOfTopLevelItem(row) + FoodSlots::First);
-    auto* node = new QTreeWidgetItem;
-    node->setData(0, FoodNameRole, row->text(0));
-    node->setData(0, HotRole, food.FoodHot);
-    QString energy = listed;
-    if (const auto quantity = NumberOf(food.FoodQuantity); quantity && *quantity > 0) {
-        node->setData(0, QuantityRole, *quantity);
-        const auto cell = EnergyCell(node, portion.grams.value_or(*quantity));
-        if (!cell) {
-            delete node;
-            return;
-        }
-        energy = *cell;
-        Label(node, energy, portion.grams.value_or(*quantity));
-        node->setFlags(node->flags() | Qt::ItemIsEditable);
-    } else if (portion.grams) {
-        delete node; // a weight needs the listed quantity to scale by
-        return;
-    } else {
-        node->setText(0, listed + QStringLiteral("  ") + row->text(0));
-    }
-    QTreeWidgetItem* meal = MealNode(form.TreeView_食物列表(), selected->text(0));
-    meal->addChild(node);
-    // A food's text may use the subtotal's column: food nodes leave it empty.
-    node->setFirstColumnSpanned(true);
-    AddIntake(form, energy);
-    ShowSubtotal(meal);
+    const auto entry = EntryFor(row->text(0), food.FoodHot, food.FoodQuantity, portion.grams);
+    if (!entry) // a weight needs the listed quantity to scale by
+        return portion.grams && NumberOf(food.FoodHot) ? std::optional(NotWeighable) : std::nullopt;
+    Do(form, form.Day().Adding(static_cast<int>(Meals.indexOf(selected->text(0))), {*entry}));
+    return std::nullopt;
+}
+
+int MealOf(const QTreeWidgetItem* node) {
+    if (!node)
+        return -1;
+    const QTreeWidgetItem* meal = node->parent() ? node->parent() : node;
+    return meal->treeWidget()
+               ? meal->treeWidget()->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(meal))
+               : -1;
 }
 
 void ChangeGrams(Form_卡路里计算器& form, QTreeWidgetItem* node, double grams) {
-    const auto cell = node && node->parent() ? EnergyCell(node, grams) : std::nullopt;
-    if (!cell || grams == node->data(0, GramsRole).toDouble())
+    if (!node || !node->parent())
         return;
-    RemoveIntake(form, node->text(0));
-    Label(node, *cell, grams);
-    AddIntake(form, *cell);
-    ShowSubtotal(node->parent());
+    const int meal = MealOf(node);
+    const int index = node->parent()->indexOfChild(node);
+    const FoodEntry& entry = form.Day().Foods(meal).at(index);
+    const auto weighed = Reweighed(entry, grams);
+    if (!weighed || weighed->grams == entry.grams)
+        return;
+    Do(form, form.Day().Reweighing(meal, index, *weighed));
 }
 
 void RemoveFoodFromMeal(Form_卡路里计算器& form) {
     QTreeWidgetItem* selected = Selected(form.TreeView_食物列表());
-    if (!selected || Meals.contains(selected->text(0)))
+    if (!selected || Meals.contains(selected->text(0)) || !selected->parent())
         return;
-    RemoveIntake(form, selected->text(0));
-    QTreeWidgetItem* meal = selected->parent();
-    delete selected;
-    if (meal)
-        ShowSubtotal(meal);
+    Do(form, form.Day().Removing(MealOf(selected), selected->parent()->indexOfChild(selected)));
+}
+
+bool Do(Form_卡路里计算器& form, const Change& change) {
+    if (!form.Day().Do(change, form.Keeper()))
+        return false;
+    ShowChange(form, change);
+    return true;
+}
+
+void Undo(Form_卡路里计算器& form) {
+    if (const auto change = form.Day().Undo(form.Keeper()))
+        ShowChange(form, *change);
+}
+
+void Redo(Form_卡路里计算器& form) {
+    if (const auto change = form.Day().Redo(form.Keeper()))
+        ShowChange(form, *change);
+}
+
+void ShowDay(Form_卡路里计算器& form) {
+    QTreeWidget* tree = form.TreeView_食物列表();
+    for (int meal = 0; meal < MealCount; ++meal) {
+        QTreeWidgetItem* node = tree->topLevelItem(meal);
+        qDeleteAll(node->takeChildren());
+        for (const FoodEntry& entry : form.Day().Foods(meal)) {
+            QTreeWidgetItem* food = FoodNode(entry);
+            node->addChild(food);
+            food->setFirstColumnSpanned(true);
+        }
+        ShowSubtotal(form, meal);
+    }
+    ShowIntakeSummary(form);
 }
 
 void AskDailyTarget(Form_卡路里计算器& form) {
@@ -203,7 +219,7 @@ void ShowTarget(Form_卡路里计算器& form) {
         }
         return;
     }
-    const double left = RoundHalfEven(*target - TotalIntake, 2);
+    const double left = RoundHalfEven(*target - form.Day().Total(), 2);
     const bool over = left < 0;
     header->setText(0, QStringLiteral("今日目标 %1").arg(*target) + Kcal);
     header->setText(1, (over ? QStringLiteral("超出 ") : QStringLiteral("还可摄入 ")) +

@@ -1,14 +1,13 @@
 #pragma once
-// The calorie window's logic. The meal tree is the only record of the day's plan: six meal
-// nodes, told apart from food nodes by their text alone, and under them one node per placed
-// food, "<energy cell>  <name>", followed by " <grams>克" when it was weighed at other than its
-// listed quantity.
+// The calorie window's logic. The day's plan is the window's DayModel; the meal tree shows it:
+// six meal nodes, told apart from food nodes by their text alone, and under each meal one node
+// per entry, in the entry's order. Every change goes through Do (or Undo and Redo): the diary
+// keeps it first when it is on, then the model takes it, then the tree, the subtotals, the
+// summary and the target header follow.
 
-#include "calorie/core/intake.h"
+#include "calorie/core/day_model.h"
 
 #include <QString>
-#include <QStringList>
-#include <Qt>
 #include <optional>
 
 class Form_卡路里计算器;
@@ -16,29 +15,31 @@ class QTreeWidgetItem;
 
 namespace 方法_卡路里计算器 {
 
-// A food node keeps its food's name and its weight in grams beside its text.
-inline constexpr int FoodNameRole = Qt::UserRole;
-inline constexpr int GramsRole = Qt::UserRole + 1;
-
-extern const QStringList Meals;
-
 void InitMealTree(Form_卡路里计算器& form);
 void FillFoodList(Form_卡路里计算器& form);
 // Places the selected food under the selected meal, at the weight typed in the find field if one
 // was; nothing when either is missing, a food node is selected instead of a meal, the food's
-// energy is not a number or the typed weight is refused.
-void AddFoodToMeal(Form_卡路里计算器& form);
+// energy is not a number or the typed weight is refused. The reason when a weight was typed for a
+// food that cannot be weighed, for the find field to show.
+std::optional<QString> AddFoodToMeal(Form_卡路里计算器& form);
 // Weighs a placed food anew; its text, the meal's subtotal and the total follow.
 void ChangeGrams(Form_卡路里计算器& form, QTreeWidgetItem* node, double grams);
 // Takes the selected food node out; meal nodes stay.
 void RemoveFoodFromMeal(Form_卡路里计算器& form);
 
-// The running total intake in kilocalories while the window is open.
-extern double TotalIntake;
+// Said in the find field and by F2 for a food whose listed weight is not a number.
+inline const QString NotWeighable = QStringLiteral("这种食物不能按重量计算");
 
-void ResetIntake(Form_卡路里计算器& form);
-void AddIntake(Form_卡路里计算器& form, const QString& energyText);
-void RemoveIntake(Form_卡路里计算器& form, const QString& nodeText);
+// The meal a node belongs to (itself for a meal node), -1 for none.
+int MealOf(const QTreeWidgetItem* node);
+
+// One user command: kept, taken by the model, shown. False when the diary could not keep it.
+bool Do(Form_卡路里计算器& form, const Change& change);
+void Undo(Form_卡路里计算器& form);
+void Redo(Form_卡路里计算器& form);
+// The tree, the summary and the header built anew from the model.
+void ShowDay(Form_卡路里计算器& form);
+
 void ShowIntakeSummary(Form_卡路里计算器& form);
 
 // Asks for a target in the dialog and sets it unless the user cancels.

@@ -2,17 +2,21 @@
 
 #include "calorie/calorie.h"
 #include "calorie/core/daily_target.h"
+#include "calorie/core/diary_store.h"
 #include "calorie/core/food_table.h"
 #include "calorie/core/portion.h"
+#include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "calorie/plan_out.h"
 #include "frame/core/numbers.h"
+#include "frame/message.h"
 #include "frame/rich_text_box.h"
 
 #include <QContextMenuEvent>
 #include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -20,12 +24,15 @@
 #include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 
 Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自定义变量::FoodTable) {}
 
 Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods) {
+    m_day.Reset(QDate::currentDate());
+    CreateDateLabel();
     CreateMealTree();
     CreateMealMenu();
     CreateFoodList();
@@ -41,6 +48,7 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     m_target = 方法_卡路里计算器::LoadTarget();
     方法_卡路里计算器::InitMealTree(*this);
     方法_卡路里计算器::FillFoodList(*this);
+    方法_卡路里计算器::OpenDiary(*this);
     // Nothing waits for the food reader: foods that arrive after the window opened fill it in.
     WhenFoodsArrive(m_table, this, [this] {
         m_search->Reset();
@@ -52,6 +60,33 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
 // The search watches the list and the window's focus: it goes first, before the list it watches.
 Form_卡路里计算器::~Form_卡路里计算器() {
     delete m_search;
+}
+
+方法_卡路里计算器::DayModel::Keeper Form_卡路里计算器::Keeper() {
+    return [this](方法_卡路里计算器::Change& change) {
+        if (!DiaryOn() || m_store->Apply(m_day.Date(), change))
+            return true;
+        ShowMessage(this, m_store->Problem());
+        return false;
+    };
+}
+
+void Form_卡路里计算器::SetStore(std::unique_ptr<方法_卡路里计算器::DiaryStore> store) {
+    m_store = std::move(store);
+}
+
+bool Form_卡路里计算器::DiaryOn() const {
+    return m_store && m_store->IsOpen() && m_store->DiaryOn();
+}
+
+// The day the tree shows, for everyone and for screen readers; only while the diary is on.
+void Form_卡路里计算器::CreateDateLabel() {
+    m_date = new QLabel(this);
+    m_date->setObjectName(QStringLiteral("Label_日期"));
+    m_date->setGeometry(4, 2, 231, 20);
+    m_date->setAlignment(Qt::AlignCenter);
+    m_date->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_date->hide();
 }
 
 namespace {
@@ -74,8 +109,9 @@ namespace {
 // The editor F2 opens on a food node: its weight in grams, nothing else of its text.
 class GramsEditor final : public QStyledItemDelegate {
   public:
-    GramsEditor(QObject* parent, std::function<void(double)> weigh)
-        : QStyledItemDelegate(parent), m_weigh(std::move(weigh)) {}
+    GramsEditor(QObject* parent, std::function<void(double)> weigh,
+                std::function<std::optional<double>(const QModelIndex&)> grams)
+        : QStyledItemDelegate(parent), m_weigh(std::move(weigh)), m_grams(std::move(grams)) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex&) const override {
@@ -84,24 +120,55 @@ class GramsEditor final : public QStyledItemDelegate {
         editor->setPlaceholderText(方法_卡路里计算器::GramsHint);
         editor->setValidator(new QRegularExpressionValidator(
             QRegularExpression(QStringLiteral("\\d{0,4}(\\.\\d{0,2})?")), editor));
+        // A refused weight is said in the field, in grey, as the find field says it.
+        auto* refusal = new QLabel(方法_卡路里计算器::GramsHint, editor);
+        refusal->setObjectName(QStringLiteral("Label_重量提示"));
+        refusal->setForegroundRole(QPalette::PlaceholderText);
+        refusal->hide();
+        connect(editor, &QLineEdit::textEdited, refusal, [editor, refusal] {
+            refusal->hide();
+            editor->setTextMargins(0, 0, 0, 0);
+            editor->setAccessibleDescription(QString());
+        });
         return editor;
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         auto* field = static_cast<QLineEdit*>(editor);
-        field->setText(FormatNumber(index.data(方法_卡路里计算器::GramsRole).toDouble()));
+        field->setText(FormatNumber(m_grams(index).value_or(0)));
         field->selectAll();
     }
 
-    // A weight outside the accepted ones leaves the node as it was.
+    // Only a weight the field takes gets this far; leaving the editor otherwise changes nothing.
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex&) const override {
         if (const auto grams =
                 方法_卡路里计算器::ParseGrams(static_cast<QLineEdit*>(editor)->text()))
             m_weigh(*grams);
     }
 
+  protected:
+    // Enter on a weight that is not taken keeps the editor open and says why.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* field = qobject_cast<QLineEdit*>(watched);
+        if (field && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+                !方法_卡路里计算器::ParseGrams(field->text())) {
+                auto* refusal = field->findChild<QLabel*>(QStringLiteral("Label_重量提示"));
+                const int width = refusal->sizeHint().width() + 6;
+                field->setTextMargins(0, 0, width, 0);
+                refusal->setGeometry(field->width() - width, 0, width - 4, field->height());
+                refusal->show();
+                field->setAccessibleDescription(方法_卡路里计算器::GramsHint);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(watched, event);
+    }
+
   private:
     std::function<void(double)> m_weigh;
+    std::function<std::optional<double>(const QModelIndex&)> m_grams;
 };
 
 } // namespace
@@ -116,17 +183,26 @@ void Form_卡路里计算器::CreateMealTree() {
     m_meals->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_meals->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_meals->setAllColumnsShowFocus(true); // one focus frame around the meal row, not per cell
-    m_meals->setItemDelegate(new GramsEditor(m_meals, [this](double grams) {
-        方法_卡路里计算器::ChangeGrams(*this, m_meals->currentItem(), grams);
-    }));
+    m_meals->setItemDelegate(new GramsEditor(
+        m_meals,
+        [this](double grams) {
+            方法_卡路里计算器::ChangeGrams(*this, m_meals->currentItem(), grams);
+        },
+        [this](const QModelIndex& index) -> std::optional<double> {
+            if (!index.parent().isValid())
+                return std::nullopt;
+            return m_day.Foods(index.parent().row()).value(index.row()).grams;
+        }));
     m_meals->installEventFilter(this);
     m_meals->viewport()->installEventFilter(this);
     connect(m_meals, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::RemoveFoodFromMeal(*this); });
+    connect(m_meals, &QTreeWidget::currentItemChanged, this,
+            [this] { 方法_卡路里计算器::UpdateDiaryActions(*this); });
 }
 
-// The meal tree's one menu: the daily target, then the day's plan out of the program, whose
-// commands answer their keys while the menu is closed as well.
+// The meal tree's one menu: the daily target, undo, the diary and saved meals, then the day's plan
+// out of the program; commands with keys answer them while the menu is closed as well.
 void Form_卡路里计算器::CreateMealMenu() {
     m_mealMenu = new QMenu(QStringLiteral("餐单操作"), this);
     m_mealMenu->setObjectName(QStringLiteral("Pop_TreeView"));
@@ -136,6 +212,7 @@ void Form_卡路里计算器::CreateMealMenu() {
     connect(m_clearTarget, &QAction::triggered, this,
             [this] { 方法_卡路里计算器::SetDailyTarget(*this, std::nullopt); });
     m_mealMenu->addSeparator();
+    方法_卡路里计算器::AddDiaryActions(*this, *m_mealMenu);
     方法_卡路里计算器::AddPlanActions(*this, *m_mealMenu);
 }
 
@@ -225,7 +302,7 @@ void Form_卡路里计算器::CreateFoodList() {
     connect(m_foods, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::AddFoodToMeal(*this); });
     m_foods->installEventFilter(this);
-    m_search = new FoodSearch(m_foods, [this] { 方法_卡路里计算器::AddFoodToMeal(*this); });
+    m_search = new FoodSearch(m_foods, [this] { return 方法_卡路里计算器::AddFoodToMeal(*this); });
 }
 
 // Enter does what a double-click does, in the list and in the tree; Delete removes as well.
@@ -271,6 +348,12 @@ bool Form_卡路里计算器::MealTreeEvent(QEvent* event) {
         m_meals->editItem(current, 0);
         return true;
     }
+    if (key == Qt::Key_F2 && current && current->parent()) {
+        QToolTip::showText(
+            m_meals->viewport()->mapToGlobal(m_meals->visualItemRect(current).bottomLeft()),
+            方法_卡路里计算器::NotWeighable, m_meals);
+        return true;
+    }
     return false;
 }
 
@@ -284,5 +367,6 @@ void Form_卡路里计算器::ShowMealMenuAtCurrent() {
 // By right click or the Menu key.
 void Form_卡路里计算器::ShowMealMenu(const QPoint& globalPos) {
     m_clearTarget->setEnabled(m_target.has_value());
+    方法_卡路里计算器::UpdateDiaryActions(*this);
     m_mealMenu->exec(globalPos);
 }

@@ -2,18 +2,25 @@
 // The calorie calculator: the foods of the food table on the right, the six meals of a day on
 // the left, the total intake under them. Double-clicks drive it, or the keyboard: Enter on a food
 // adds it, Enter or Delete on a placed food removes it, F2 weighs it anew, typing finds a food.
-// The meal tree's menu sets a daily target and takes the plan out of the program. There is no
-// Calculate button.
+// The meal tree's menu sets a daily target, keeps the days in the diary, reuses saved meals, undoes
+// and takes the plan out of the program. There is no Calculate button.
 
+#include "calorie/core/day_model.h"
 #include "frame/tool_window.h"
 
+#include <memory>
 #include <optional>
 
 class FoodSearch;
+class QLabel;
 class FoodSlots;
 class QAction;
 class QMenu;
 class QTreeWidget;
+
+namespace 方法_卡路里计算器 {
+class DiaryStore;
+}
 
 class Form_卡路里计算器 final : public ToolWindow {
   public:
@@ -29,6 +36,18 @@ class Form_卡路里计算器 final : public ToolWindow {
     std::optional<int> TargetKcal() const { return m_target; }
     void SetTargetKcal(std::optional<int> kcal) { m_target = kcal; }
 
+    方法_卡路里计算器::DayModel& Day() { return m_day; }
+    const 方法_卡路里计算器::DayModel& Day() const { return m_day; }
+    // Keeps each change in the diary while it is on; takes it as it is otherwise.
+    方法_卡路里计算器::DayModel::Keeper Keeper();
+    // The store once opened or made: the diary, saved meals, weighings. Null until then.
+    方法_卡路里计算器::DiaryStore* Store() const { return m_store.get(); }
+    void SetStore(std::unique_ptr<方法_卡路里计算器::DiaryStore> store);
+    bool DiaryOn() const;
+    // The shown day's date, above the tree while the diary is on.
+    QLabel* Label_日期() const { return m_date; }
+    QMenu* Pop_TreeView() const { return m_mealMenu; }
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -36,6 +55,7 @@ class Form_卡路里计算器 final : public ToolWindow {
     void CreateMealTree();
     void CreateMealMenu();
     void CreateFoodList();
+    void CreateDateLabel();
     void ShowMealMenu(const QPoint& globalPos);
     void ShowMealMenuAtCurrent();
     bool MealTreeEvent(QEvent* event);
@@ -47,4 +67,7 @@ class Form_卡路里计算器 final : public ToolWindow {
     QMenu* m_mealMenu = nullptr;
     QAction* m_clearTarget = nullptr;
     std::optional<int> m_target;
+    方法_卡路里计算器::DayModel m_day;
+    std::unique_ptr<方法_卡路里计算器::DiaryStore> m_store;
+    QLabel* m_date = nullptr;
 };

@@ -25,7 +25,7 @@ bool Printable(const QKeyEvent* key) {
 
 } // namespace
 
-FoodSearch::FoodSearch(QTreeWidget* list, std::function<void()> add)
+FoodSearch::FoodSearch(QTreeWidget* list, Add add)
     // The field is the list's sibling, not its child: the accessibility of an item view lists
     // only its cells, and a screen reader would never find the field.
     : QObject(list), m_list(list), m_add(std::move(add)),
@@ -135,8 +135,11 @@ bool FoodSearch::FieldKey(QKeyEvent* key) {
     case Qt::Key_Enter:
         if (m_portion.refused) // the hint in the field says why
             return true;
-        m_add();
-        Close();
+        if (const auto refusal = m_add()) {
+            ShowHint(*refusal);
+        } else {
+            Close();
+        }
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -304,9 +307,13 @@ void FoodSearch::Filter() {
         m_list->setCurrentItem(nullptr);
     }
     // A refused weight outranks "not found": it is what Enter would stumble on.
-    const QString hint = m_portion.refused ? 方法_卡路里计算器::GramsHint
-                         : first           ? QString()
-                                           : QStringLiteral("没有找到");
+    ShowHint(m_portion.refused ? 方法_卡路里计算器::GramsHint
+             : first           ? QString()
+                               : QStringLiteral("没有找到"));
+}
+
+// In grey at the field's right end, and as its description for screen readers.
+void FoodSearch::ShowHint(const QString& hint) {
     m_notFound->setText(hint);
     m_notFound->setVisible(!hint.isEmpty());
     const int notice = hint.isEmpty() ? 0 : m_notFound->sizeHint().width() + 6;

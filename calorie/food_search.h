@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QInputMethodEvent;
@@ -22,8 +23,10 @@ class QTreeWidgetItem;
 
 class FoodSearch final : public QObject {
   public:
-    // add places the selected food, as Enter in the field asks.
-    FoodSearch(QTreeWidget* list, std::function<void()> add);
+    // add places the selected food, as Enter in the field asks; a reason it could not, when it
+    // says one, stays in the field with the text.
+    using Add = std::function<std::optional<QString>()>;
+    FoodSearch(QTreeWidget* list, Add add);
 
     QLineEdit* Field() const { return m_field; }
     bool IsOpen() const { return m_open; }
@@ -53,11 +56,12 @@ class FoodSearch final : public QObject {
     void Open(const QString& typed);
     void Close();
     void Filter();
+    void ShowHint(const QString& hint);
     QList<QStringList> Queries() const;
     QTreeWidgetItem* ShowMatching(const QStringList& queries);
 
     QTreeWidget* m_list;
-    std::function<void()> m_add;
+    Add m_add;
     QLineEdit* m_field;
     QLabel* m_notFound;
     std::vector<food_finder::FoodKeys> m_keys;

@@ -3,6 +3,7 @@
 #include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
 #include "calorie/core/intake.h"
+#include "calorie/pdf_text_map.h"
 #include "frame/appearance.h"
 #include "frame/core/numbers.h"
 #include "frame/file_dialogs.h"
@@ -20,7 +21,6 @@
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QRawFont>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
@@ -132,83 +132,7 @@ void Paint(QTextDocument& doc, QPagedPaintDevice& device) {
     doc.print(&device);
 }
 
-// Qt's PDF names each glyph in its text map after the lowest character the font draws with it. CJK
-// fonts draw the radical ⽇ (U+2F47) with the glyph of 日 and a tab with the glyph of the blank,
-// so text copied or searched in the page would read radicals and tabs. These are the names to put
-// back: each lower character, as four hex digits, to the character of text that shares its glyph.
-QHash<QByteArray, QByteArray> Misnamed(const QString& text, const QList<QFont>& fonts) {
-    QString lower;
-    for (char16_t c = 0x01; c < 0x20; ++c)
-        lower += QChar(c);
-    for (char16_t c = 0x2E80; c < 0x2FE0; ++c) // the two blocks of radicals
-        lower += QChar(c);
-    const auto hex = [](QChar c) { return QByteArray::number(c.unicode(), 16).toUpper(); };
-    QHash<QByteArray, QByteArray> names;
-    for (const QFont& font : fonts) {
-        const QRawFont raw = QRawFont::fromFont(font, QFontDatabase::SimplifiedChinese);
-        QHash<quint32, QChar> lowest;
-        for (QChar c : lower) {
-            const QList<quint32> glyph = raw.glyphIndexesForString(c);
-            if (!glyph.isEmpty() && glyph.first() != 0 && !lowest.contains(glyph.first()))
-                lowest.insert(glyph.first(), c);
-        }
-        for (QChar c : text) {
-            const QChar low = lowest.value(raw.glyphIndexesForString(c).value(0));
-            if (!low.isNull() && low < c)
-                names.insert(hex(low).rightJustified(4, '0'), hex(c).rightJustified(4, '0'));
-        }
-    }
-    return names;
-}
-
-// Renames in place, in the text maps' lines "<from> <to> <name>" (one glyph when from equals to)
-// and "<from> <to> [<name> <name> ...]": every name is four hex digits, so no offset moves.
-void Rename(QByteArray& pdf, const QHash<QByteArray, QByteArray>& names) {
-    if (names.isEmpty())
-        return;
-    for (qsizetype at = pdf.indexOf("beginbfrange\n"); at >= 0;
-         at = pdf.indexOf("beginbfrange\n", at)) {
-        const qsizetype end = pdf.indexOf("endbfrange", at);
-        if (end < 0)
-            return;
-        for (qsizetype line = pdf.indexOf('\n', at) + 1; line > 0 && line < end;) {
-            const qsizetype next = pdf.indexOf('\n', line) + 1;
-            const bool many = pdf.mid(line + 14, 1) == "[";
-            const bool one = pdf.mid(line + 1, 4) == pdf.mid(line + 8, 4);
-            for (qsizetype name = line + 14; (many || one) && name + 6 <= next - 1;) {
-                name = pdf.indexOf('<', name);
-                if (name < 0 || name >= next)
-                    break;
-                if (const QByteArray drawn = names.value(pdf.mid(name + 1, 4).toUpper());
-                    !drawn.isEmpty())
-                    pdf.replace(name + 1, 4, drawn);
-                name += 6;
-            }
-            line = next;
-        }
-        at = end;
-    }
-}
-
 } // namespace
-
-DayPlan ReadDayPlan(const Form_卡路里计算器& form) {
-    DayPlan day{QDate::currentDate(), {}, TotalIntake};
-    const QTreeWidget* tree = form.TreeView_食物列表();
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* meal = tree->topLevelItem(i);
-        PlannedMeal planned{meal->text(0), {}};
-        for (int j = 0; j < meal->childCount(); ++j) {
-            const QTreeWidgetItem* node = meal->child(j);
-            const QVariant grams = node->data(0, GramsRole);
-            planned.foods.append({node->data(0, FoodNameRole).toString(),
-                                  grams.isValid() ? std::optional(grams.toDouble()) : std::nullopt,
-                                  EnergyOf(node->text(0)).value_or(0)});
-        }
-        day.meals.append(planned);
-    }
-    return day;
-}
 
 void PaintPlan(const DayPlan& day, std::optional<double> target, QPagedPaintDevice& device) {
     QTextDocument doc;
@@ -229,23 +153,23 @@ QByteArray PlanPdf(const DayPlan& day, std::optional<double> target, const QPage
         pdf.setPageLayout(page);
         Paint(doc, pdf);
     }
-    Rename(bytes, Misnamed(doc.toPlainText(), {SongFont(10), SongFont(10, true)}));
+    RenameGlyphs(bytes, MisnamedGlyphs(doc.toPlainText(), {SongFont(10), SongFont(10, true)}));
     return bytes;
 }
 
 std::optional<QString> WritePlan(const DayPlan& day, std::optional<double> target,
                                  const QString& path, PlanFormat format) {
-    return SaveFileAtomically(path,
-                format == PlanFormat::Csv ? PlanCsv(day, target) : PlanPdf(day, target, A4()));
+    return SaveFileAtomically(path, format == PlanFormat::Csv ? PlanCsv(day, target)
+                                                              : PlanPdf(day, target, A4()));
 }
 
 void CopyPlan(Form_卡路里计算器& form) {
-    QGuiApplication::clipboard()->setText(PlanText(ReadDayPlan(form), form.TargetKcal()));
+    QGuiApplication::clipboard()->setText(PlanText(PlanOf(form.Day()), form.TargetKcal()));
     ShowMessage(&form, QStringLiteral("已成功复制今日计划！"));
 }
 
 void ExportPlan(Form_卡路里计算器& form) {
-    const DayPlan day = ReadDayPlan(form);
+    const DayPlan day = PlanOf(form.Day());
     const QStringList filters{QStringLiteral("PDF 文档 (*.pdf)"),
                               QStringLiteral("CSV 表格 (*.csv)")};
     const QString suggested = QDir::homePath() + QStringLiteral("/饮食计划-") +
@@ -269,11 +193,12 @@ void PrintPlan(Form_卡路里计算器& form) {
     printer.setDocName(Title);
     if (!AskPrint(&form, printer))
         return;
-    const DayPlan day = ReadDayPlan(form);
+    const DayPlan day = PlanOf(form.Day());
     // Printed to a file, the page is an export's PDF on the chosen paper: its text reads right.
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         const QString path = printer.outputFileName();
-        if (const auto failure = SaveFileAtomically(path, PlanPdf(day, form.TargetKcal(), printer.pageLayout())))
+        if (const auto failure =
+                SaveFileAtomically(path, PlanPdf(day, form.TargetKcal(), printer.pageLayout())))
             ShowExportFailure(&form, path, *failure);
         return;
     }

@@ -13,9 +13,6 @@ class QPagedPaintDevice;
 
 namespace 方法_卡路里计算器 {
 
-// The plan as the meal tree holds it, dated today.
-DayPlan ReadDayPlan(const Form_卡路里计算器& form);
-
 // The plan on the pages of device (a PDF writer or a printer), laid out for its page size: a
 // title with the date, a table of the meals that have foods, the total and the target.
 void PaintPlan(const DayPlan& day, std::optional<double> target, QPagedPaintDevice& device);

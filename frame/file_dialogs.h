@@ -29,6 +29,13 @@ using SaveDialogStandIn = std::function<std::optional<SaveChoice>(
 // While set, it answers instead of the dialog. Pass {} to restore the dialog.
 void SetSaveDialogStandIn(SaveDialogStandIn standIn);
 
+// Asks for a file to read, starting in folder. Nothing when the user cancels.
+std::optional<QString> AskOpenFile(QWidget* parent, const QString& caption, const QString& folder,
+                                   const QStringList& filters);
+
+using OpenDialogStandIn = std::function<std::optional<QString>(const QString& caption)>;
+void SetOpenDialogStandIn(OpenDialogStandIn standIn);
+
 // The system's print dialog for printer; true when the user chose to print.
 bool AskPrint(QWidget* parent, QPrinter& printer);
 

@@ -50,9 +50,9 @@ struct Edit {
     enum Kind { Insert, Remove, Update };
     Kind kind = Insert;
     int meal = 0;
-    int index = 0;     // the entry's place in its meal
-    FoodEntry before;  // Remove and Update
-    FoodEntry after;   // Insert and Update
+    int index = 0;    // the entry's place in its meal
+    FoodEntry before; // Remove and Update
+    FoodEntry after;  // Insert and Update
 };
 using Change = QList<Edit>;
 
@@ -88,8 +88,9 @@ class DayModel {
     bool CanUndo() const { return !m_undo.isEmpty(); }
     bool CanRedo() const { return !m_redo.isEmpty(); }
     // The last step taken back, or the last undone one done again; each is kept like any change.
-    bool Undo(const Keeper& keep);
-    bool Redo(const Keeper& keep);
+    // The change the model took, for the view to follow.
+    std::optional<Change> Undo(const Keeper& keep);
+    std::optional<Change> Redo(const Keeper& keep);
 
   private:
     void Apply(const Change& change);

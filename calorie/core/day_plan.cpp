@@ -28,6 +28,17 @@ QString CsvField(QString field) {
 
 } // namespace
 
+DayPlan PlanOf(const DayModel& day) {
+    DayPlan plan{day.Date(), {}, day.Total()};
+    for (int meal = 0; meal < MealCount; ++meal) {
+        PlannedMeal planned{Meals[meal], {}};
+        for (const FoodEntry& entry : day.Foods(meal))
+            planned.foods.append({entry.name, entry.grams, entry.kcal});
+        plan.meals.append(planned);
+    }
+    return plan;
+}
+
 double Subtotal(const PlannedMeal& meal) {
     double sum = 0;
     for (const PlannedFood& food : meal.foods)

@@ -1,7 +1,9 @@
 #pragma once
 // The day's plan as it leaves the program: plain text that reads well pasted into a chat, and a
-// CSV table a spreadsheet opens with its Chinese columns. Both work on plain values read from the
-// meal tree; a page for print or PDF is laid out from the same values by the window.
+// CSV table a spreadsheet opens with its Chinese columns. Both work on plain values taken from the
+// day model; a page for print or PDF is laid out from the same values by the window.
+
+#include "calorie/core/day_model.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -27,6 +29,9 @@ struct DayPlan {
     QList<PlannedMeal> meals; // the six meals in order, empty ones included
     double total = 0;         // the total the summary shows
 };
+
+// The shown day's meals and total, as the exports read them.
+DayPlan PlanOf(const DayModel& day);
 
 // The sum of the meal's foods, as its subtotal in the meal tree.
 double Subtotal(const PlannedMeal& meal);

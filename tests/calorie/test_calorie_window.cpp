@@ -3,8 +3,11 @@
 
 #include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
+#include "calorie/core/diary_store.h"
 #include "calorie/core/food_reader.h"
 #include "calorie/core/food_table.h"
+#include "calorie/core/intake.h"
+#include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "food_fixtures.h"
 #include "frame/file_dialogs.h"
@@ -16,9 +19,12 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTreeWidget>
 #include <csignal>
@@ -82,6 +88,8 @@ class TestCalorieWindow : public QObject {
     void weighedFoodsAndTarget();
     void exportPlan_data();
     void exportPlan();
+    void diaryFaults_data();
+    void diaryFaults();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -92,6 +100,7 @@ class TestCalorieWindow : public QObject {
 
     QTemporaryDir m_dir;
     QTemporaryDir m_config; // stands in for the user's configuration folder
+    QTemporaryDir m_data;   // and for the user's data folder
     FoodSlots m_foods;
     FoodSlots m_three;
     FoodSlots m_named; // m_foods with real names in some slots
@@ -101,6 +110,8 @@ class TestCalorieWindow : public QObject {
 void TestCalorieWindow::initTestCase() {
     QVERIFY(m_config.isValid());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    QVERIFY(m_data.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
     SetMessageObserver(FailOnMessage);
     QVERIFY(m_dir.isValid());
     自定义方法::LoadFoodTable(fixtures::Write(m_dir, "foods.mdb", TestFoods()), m_foods);
@@ -317,7 +328,7 @@ void TestCalorieWindow::reopenedWindowIsEmpty() {
     AddFood(2, 1);
     m_window->close();
     m_window = std::make_unique<Form_卡路里计算器>(m_foods);
-    QCOMPARE(TotalIntake, 0.0);
+    QCOMPARE(Window().Day().Total(), 0.0);
     QCOMPARE(Summary(Window().RichTextBox_结果()), "共摄入：0 大卡" + SecondLine);
     for (int i = 0; i < 6; ++i)
         QCOMPARE(Window().TreeView_食物列表()->topLevelItem(i)->childCount(), 0);
@@ -551,35 +562,40 @@ void TestCalorieWindow::weighedFoodsAndTarget_data() {
     QTest::addColumn<QString>("total");
     QTest::addColumn<QStringList>("header"); // empty: hidden
     QTest::addColumn<bool>("red");
+    QTest::addColumn<QString>("hint"); // said in grey in the field or editor, the text kept
     QTest::newRow("portion") << "shiwu2 250"
                              << "" << 0 << "290 大卡  食物2 250克"
-                             << "290" << QStringList{} << false;
+                             << "290" << QStringList{} << false << "";
     QTest::newRow("37.5 up to even") << "shiwu25 150"
                                      << "" << 0 << "38 大卡  食物25 150克"
-                                     << "38" << QStringList{} << false;
+                                     << "38" << QStringList{} << false << "";
     QTest::newRow("12.5 down to even") << "shiwu25 50"
                                        << "" << 0 << "12 大卡  食物25 50克"
-                                       << "12" << QStringList{} << false;
+                                       << "12" << QStringList{} << false << "";
     QTest::newRow("listed quantity, today's text") << "shiwu2 100"
                                                    << "" << 0 << "116 大卡  食物2"
-                                                   << "116" << QStringList{} << false;
+                                                   << "116" << QStringList{} << false << "";
     QTest::newRow("refused weight") << "shiwu2 0"
                                     << "" << 0 << ""
-                                    << "0" << QStringList{} << false;
+                                    << "0" << QStringList{} << false << GramsHint;
     QTest::newRow("F2 to 50 g") << "shiwu2 250"
                                 << "50" << 0 << "58 大卡  食物2 50克"
-                                << "58" << QStringList{} << false;
+                                << "58" << QStringList{} << false << "";
     QTest::newRow("F2 to 0 g changes nothing") << "shiwu2 250"
                                                << "0" << 0 << "290 大卡  食物2 250克"
-                                               << "290" << QStringList{} << false;
+                                               << "290" << QStringList{} << false << GramsHint;
     QTest::newRow("what is left") << "shiwu2 250"
                                   << "" << 1261 << "290 大卡  食物2 250克"
                                   << "290" << QStringList{"今日目标 1261 大卡", "还可摄入 971 大卡"}
-                                  << false;
+                                  << false << "";
+    QTest::newRow("a weight for a food without one")
+        << "shiwu4 100"
+        << "" << 0 << ""
+        << "0" << QStringList{} << false << NotWeighable;
     QTest::newRow("target passed")
         << "shiwu2 5000"
         << "" << 1261 << "5800 大卡  食物2 5000克"
-        << "5800" << QStringList{"今日目标 1261 大卡", "超出 4539 大卡"} << true;
+        << "5800" << QStringList{"今日目标 1261 大卡", "超出 4539 大卡"} << true << "";
 }
 
 void TestCalorieWindow::weighedFoodsAndTarget() {
@@ -590,6 +606,7 @@ void TestCalorieWindow::weighedFoodsAndTarget() {
     QFETCH(QString, total);
     QFETCH(QStringList, header);
     QFETCH(bool, red);
+    QFETCH(QString, hint);
     if (target)
         Window().SetTargetKcal(target);
     QVERIFY(ActivateWithListFocused(Window()));
@@ -609,6 +626,13 @@ void TestCalorieWindow::weighedFoodsAndTarget() {
         Key(Qt::Key_Return);
         QCoreApplication::processEvents(); // the editor hands its text over once back in the loop
     }
+    QStringList hints;
+    for (const QLabel* label : Window().findChildren<QLabel*>())
+        if (qobject_cast<QLineEdit*>(label->parentWidget()) && label->isVisible())
+            hints << label->text();
+    QCOMPARE(hints, hint.isEmpty() ? QStringList() : QStringList{hint});
+    if (!hint.isEmpty() && reweighed.isEmpty())
+        QCOMPARE(Window().Search().Field()->text(), typed);
     if (!node.isEmpty()) {
         QCOMPARE(lunch->child(0)->text(0), node);
         QCOMPARE(lunch->text(1), total + " 大卡");
@@ -710,6 +734,77 @@ void TestCalorieWindow::foodsArrivingLaterFillTheList() {
     QTRY_VERIFY(window.Search().IsPrepared());
     QTest::keyClicks(list, QStringLiteral("sw2"));
     QCOMPARE(shown(), QStringList{"食物2"});
+}
+
+// A diary the window cannot use says so once, naming the file, and the day is planned in memory;
+// a damaged or newer file stays byte for byte as it was. A diary another program holds locked
+// takes nothing, and the food does not appear.
+void TestCalorieWindow::diaryFaults_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("planned"); // foods under 午餐 afterwards
+    QTest::newRow("not a database") << "garbage" << 1;
+    QTest::newRow("a newer Korvella's") << "newer" << 1;
+    QTest::newRow("locked by another program") << "locked" << 0;
+}
+
+void TestCalorieWindow::diaryFaults() {
+    QFETCH(QString, kind);
+    QFETCH(int, planned);
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const QString path = DiaryStore::DefaultPath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    if (kind == "garbage") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("SQLite format 3").repeated(300));
+    } else if (kind == "newer") {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kind);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery(QStringLiteral("CREATE TABLE entries(id INTEGER)"), db);
+        QSqlQuery(QStringLiteral("PRAGMA user_version = 99"), db);
+        db.close();
+    }
+    QFile file(path);
+    const QByteArray before = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
+    QSqlDatabase::removeDatabase(kind);
+
+    QStringList messages;
+    SetMessageObserver([&](const QString& text) { messages << text; });
+    m_window = std::make_unique<Form_卡路里计算器>(m_foods);
+    QCoreApplication::processEvents();
+    QSqlDatabase other;
+    if (kind == "locked") {
+        SetDiaryOn(Window(), true);
+        QVERIFY(Window().DiaryOn());
+        QSqlQuery(QStringLiteral("PRAGMA busy_timeout = 20"), Window().Store()->Database());
+        other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kind);
+        other.setDatabaseName(path);
+        QVERIFY(other.open());
+        QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
+    }
+    AddFood(2, 0);
+    if (kind == "locked") {
+        QSqlQuery(QStringLiteral("ROLLBACK"), other);
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(kind);
+    }
+    SetMessageObserver(FailOnMessage);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(QDir::toNativeSeparators(path)), qPrintable(messages[0]));
+    QCOMPARE(Window().TreeView_食物列表()->topLevelItem(2)->childCount(), planned);
+    QCOMPARE(Window().Day().Total(), planned ? 52.0 : 0.0);
+    if (kind != "locked") {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QVERIFY(!QFile::exists(path + "-wal") && !QFile::exists(path + "-shm"));
+    }
+    m_window.reset(); // its store goes before the folder
 }
 
 QTEST_MAIN(TestCalorieWindow)

@@ -16,11 +16,13 @@ check to run once the program has ended."""
 import argparse
 import contextlib
 import csv
+import datetime
 import os
 import re
 import shutil
 import signal
 import socket
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -324,7 +326,89 @@ def plan(s):
                           ["plan.pdf"])
 
 
-SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan)}
+def date_text(day):
+    return f"{day.year}年{day.month}月{day.day}日 星期{'一二三四五六日'[day.weekday()]}"
+
+
+def diary(s):
+    """The diary turned on from the meal tree's menu keeps the day on screen; yesterday planned
+    after Alt+Left; its lunch saved as a saved meal and added to today's dinner; a deleted food
+    back with Ctrl+Z; the program killed and started again: both days are as they were, and the
+    diary passes SQLite's integrity check."""
+    today = datetime.date.today()
+    window, meals, foods = calorie_list(s, "title", "早餐")
+    s.type("mifan 250")
+    wait_equal("foods found by mifan", lambda: column(foods)[:1], ["米饭"])
+    s.key("Return")
+    rice, apple = "290 大卡  米饭 250克", "53 大卡  苹果"
+    wait_equal("breakfast", lambda: column(meals)[:2], ["早餐", rice])
+    s.key("shift+Tab")
+    wait_focused(meals)
+    # Down counts the enabled items: 设定每日目标…, 撤销, 记住每天的餐单.
+    s.key("Menu", "Down", "Down", "Down", "Return")
+    s.find(window, name=date_text(today), role="label")
+
+    s.key("alt+Left")
+    s.find(window, name=date_text(today - datetime.timedelta(days=1)), role="label")
+    wait_equal("yesterday, empty", lambda: column(meals), list(MEALS))
+    s.press(s.find(meals, name="午餐"))
+    wait_focused(meals)
+    s.key("Tab")
+    wait_focused(foods)
+    s.type("pingguo")
+    wait_equal("foods found by pingguo", lambda: column(foods)[:1], ["苹果"])
+    s.key("Return")
+    wait_equal("yesterday's lunch", lambda: column(meals)[3:5], ["午餐", apple])
+    s.key("shift+Tab")
+    wait_focused(meals)
+    # 设定每日目标…, 撤销, 记住每天的餐单, 前一天, 后一天, 今天, 转到日期…, 保存为常用餐…
+    s.key("Menu", *["Down"] * 8, "Return")
+    dialog = s.window("保存为常用餐")
+    yesterday = today - datetime.timedelta(days=1)
+    wait_equal("suggested name", lambda: text_of(s.find(dialog, name="名称")),
+               f"午餐 {yesterday.month}月{yesterday.day}日")
+    s.key("Return")
+    s.wait_gone("保存为常用餐")
+
+    s.key("alt+Home")
+    s.find(window, name=date_text(today), role="label")
+    wait_equal("today, kept", lambda: column(meals)[:2], ["早餐", rice])
+    s.press(s.find(meals, name="晚餐"))
+    wait_focused(meals)
+    # 设定每日目标…, 记住每天的餐单, 前一天, 后一天, 今天, 转到日期…, 添加常用餐 ▸ its first meal
+    s.key("Menu", *["Down"] * 7, "Right", "Return")
+    wait_equal("dinner from the saved meal", lambda: column(meals)[-3:], ["晚餐", apple, "晚上加餐"])
+
+    s.press(s.find(meals, name=rice))
+    wait_focused(meals)
+    s.key("Delete")
+    wait_equal("breakfast after Delete", lambda: column(meals)[:2], ["早餐", "上午加餐"])
+    s.key("ctrl+z")
+    wait_equal("breakfast after Ctrl+Z", lambda: column(meals)[:2], ["早餐", rice])
+    planned = column(meals)
+
+    s.program.kill()  # as a crash or a power cut would end it
+    s.program.wait()
+    s.start_program(MAIN)
+    s.window(MAIN, timeout=20)
+    window, meals, foods = calorie_list(s, "logo", "早餐")
+    s.find(window, name=date_text(today), role="label")
+    wait_equal("today after the restart", lambda: column(meals), planned)
+    s.key("shift+Tab")
+    wait_focused(meals)
+    s.key("alt+Left")
+    wait_equal("yesterday after the restart", lambda: column(meals)[3:5], ["午餐", apple])
+    close_tool(s, ENTRIES[1][2])
+
+    def intact():
+        path = os.path.join(os.environ["HOME"], ".local/share/korvella/diary.sqlite")
+        with contextlib.closing(sqlite3.connect(f"file:{path}?mode=ro", uri=True)) as db:
+            expect("integrity check", db.execute("PRAGMA integrity_check").fetchone()[0], "ok")
+    return intact
+
+
+MEALS = ("早餐", "上午加餐", "午餐", "下午加餐", "晚餐", "晚上加餐")
+SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan, diary)}
 
 # --- input methods a scenario runs under ----------------------------------------------------
 

@@ -1,0 +1,176 @@
+#include "calorie/core/day_model.h"
+
+#include "calorie/core/intake.h"
+#include "calorie/core/portion.h"
+#include "frame/core/numbers.h"
+
+#include <algorithm>
+
+namespace 方法_卡路里计算器 {
+
+const QStringList Meals{QStringLiteral("早餐"), QStringLiteral("上午加餐"),
+                        QStringLiteral("午餐"), QStringLiteral("下午加餐"),
+                        QStringLiteral("晚餐"), QStringLiteral("晚上加餐")};
+
+namespace {
+
+// At the listed quantity a food counts with its listed energy, unrounded, as the list shows it.
+std::optional<double> EnergyAt(double hot, double quantity, double grams) {
+    if (grams == quantity)
+        return hot;
+    return PortionEnergy(hot, quantity, grams);
+}
+
+} // namespace
+
+std::optional<FoodEntry> EntryFor(const QString& foodName, const QString& foodHot,
+                                  const QString& foodQuantity, std::optional<double> grams) {
+    const auto hot = NumberOf(foodHot);
+    if (!hot)
+        return std::nullopt;
+    FoodEntry entry{0, foodName, *hot, std::nullopt, std::nullopt, *hot};
+    const auto quantity = NumberOf(foodQuantity);
+    if (!quantity || !(*quantity > 0))
+        return grams ? std::nullopt : std::optional(entry);
+    entry.quantity = quantity;
+    if (grams)
+        return Reweighed(entry, *grams);
+    entry.grams = quantity;
+    return entry;
+}
+
+std::optional<FoodEntry> Reweighed(const FoodEntry& entry, double grams) {
+    if (!entry.quantity || !(grams >= MinGrams && grams <= MaxGrams))
+        return std::nullopt;
+    const auto energy = EnergyAt(entry.hot, *entry.quantity, grams);
+    if (!energy)
+        return std::nullopt;
+    FoodEntry weighed = entry;
+    weighed.grams = grams;
+    weighed.kcal = *energy;
+    return weighed;
+}
+
+bool ShowsGrams(const FoodEntry& entry) {
+    return entry.grams && entry.quantity && *entry.grams != *entry.quantity;
+}
+
+QString EntryText(const FoodEntry& entry) {
+    QString text = FormatNumber(entry.kcal) + Kcal + QStringLiteral("  ") + entry.name;
+    if (ShowsGrams(entry))
+        text += u' ' + FormatNumber(*entry.grams) + u'克';
+    return text;
+}
+
+Change Inverse(const Change& change) {
+    Change inverse;
+    inverse.reserve(change.size());
+    for (auto edit = change.crbegin(); edit != change.crend(); ++edit) {
+        Edit back = *edit;
+        std::swap(back.before, back.after);
+        if (edit->kind != Edit::Update)
+            back.kind = edit->kind == Edit::Insert ? Edit::Remove : Edit::Insert;
+        inverse.append(back);
+    }
+    return inverse;
+}
+
+double DayModel::Subtotal(int meal) const {
+    double sum = 0;
+    for (const FoodEntry& entry : m_meals[meal])
+        sum = Added(sum, entry.kcal);
+    return sum;
+}
+
+bool DayModel::IsEmpty() const {
+    return std::all_of(m_meals.begin(), m_meals.end(),
+                       [](const QList<FoodEntry>& foods) { return foods.isEmpty(); });
+}
+
+void DayModel::Reset(QDate date, const Meals6& meals) {
+    m_date = date;
+    m_meals = meals;
+    m_total = 0;
+    for (const QList<FoodEntry>& foods : m_meals)
+        for (const FoodEntry& entry : foods)
+            m_total = Added(m_total, entry.kcal);
+    m_undo.clear();
+    m_redo.clear();
+}
+
+Change DayModel::Adding(int meal, const QList<FoodEntry>& entries) const {
+    Change change;
+    int index = static_cast<int>(m_meals[meal].size());
+    for (const FoodEntry& entry : entries) {
+        FoodEntry added = entry;
+        added.id = 0; // a copy, say of a saved meal's food, is a row of its own
+        change.append({Edit::Insert, meal, index++, {}, added});
+    }
+    return change;
+}
+
+Change DayModel::Removing(int meal, int index) const {
+    return {{Edit::Remove, meal, index, m_meals[meal].at(index), {}}};
+}
+
+Change DayModel::Reweighing(int meal, int index, const FoodEntry& entry) const {
+    FoodEntry after = entry;
+    after.id = m_meals[meal].at(index).id;
+    return {{Edit::Update, meal, index, m_meals[meal].at(index), after}};
+}
+
+bool DayModel::Do(Change change, const Keeper& keep) {
+    if (change.isEmpty() || !keep(change))
+        return false;
+    Apply(change);
+    m_undo.append(change);
+    m_redo.clear();
+    return true;
+}
+
+std::optional<Change> DayModel::Undo(const Keeper& keep) {
+    if (m_undo.isEmpty())
+        return std::nullopt;
+    Change back = Inverse(m_undo.last());
+    if (!keep(back))
+        return std::nullopt;
+    Apply(back);
+    m_undo.removeLast();
+    m_redo.append(back);
+    return back;
+}
+
+std::optional<Change> DayModel::Redo(const Keeper& keep) {
+    if (m_redo.isEmpty())
+        return std::nullopt;
+    Change again = Inverse(m_redo.last());
+    if (!keep(again))
+        return std::nullopt;
+    Apply(again);
+    m_redo.removeLast();
+    m_undo.append(again);
+    return again;
+}
+
+// The total follows the summary's arithmetic: a reweighed food leaves and comes back.
+void DayModel::Apply(const Change& change) {
+    for (const Edit& edit : change) {
+        QList<FoodEntry>& foods = m_meals[edit.meal];
+        switch (edit.kind) {
+        case Edit::Insert:
+            foods.insert(edit.index, edit.after);
+            m_total = Added(m_total, edit.after.kcal);
+            break;
+        case Edit::Remove:
+            foods.removeAt(edit.index);
+            m_total = Removed(m_total, edit.before.kcal);
+            break;
+        case Edit::Update:
+            foods[edit.index] = edit.after;
+            m_total = Added(Removed(m_total, edit.before.kcal), edit.after.kcal);
+            break;
+        }
+    }
+}
+
+} // namespace 方法_卡路里计算器
