@@ -705,6 +705,7 @@ ImportReport DiaryStore::ImportCsv(const QByteArray& csv) {
         had.insert(DayText(day));
     QSet<QString> skipped, added;
     QList<ImportRow> rows;
+    rows.reserve(records.size());
     for (qsizetype i = 1; i < records.size(); ++i) {
         ImportRow row;
         const QString why = RowProblem(records[i], row);
