@@ -358,7 +358,7 @@ void TestDiaryStore::killedWriterLosesNothing() {
             kept.insert(query.value(0).toLongLong());
         QVERIFY(kept.contains(committed));
     }
-    qInfo("%lld changes reported as kept", static_cast<long long>(committed.size()));
+    qInfo("%lld entries reported as kept", static_cast<long long>(committed.size()));
 }
 
 QTEST_GUILESS_MAIN(TestDiaryStore)
