@@ -8,17 +8,8 @@
 
 class Form_卡路里计算器;
 class QMenu;
-class QPageLayout;
-class QPagedPaintDevice;
 
 namespace 方法_卡路里计算器 {
-
-// The plan on the pages of device (a PDF writer or a printer), laid out for its page size: a
-// title with the date, a table of the meals that have foods, the total and the target.
-void PaintPlan(const DayPlan& day, std::optional<double> target, QPagedPaintDevice& device);
-
-// The PDF file of the plan on pages of that layout, its text map naming the characters drawn.
-QByteArray PlanPdf(const DayPlan& day, std::optional<double> target, const QPageLayout& page);
 
 enum class PlanFormat { Pdf, Csv };
 
