@@ -167,6 +167,7 @@ void AskDate(Form_卡路里计算器& form) {
     calendar->setLocale(QLocale(QLocale::Chinese, QLocale::China));
     calendar->setAccessibleName(QStringLiteral("日期"));
     calendar->setGridVisible(true);
+    calendar->setFirstDayOfWeek(Qt::Monday); // as calendars in China are printed
     calendar->setSelectedDate(form.Day().Date());
     // Days with entries stand out.
     QTextCharFormat planned;
