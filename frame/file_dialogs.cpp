@@ -8,6 +8,7 @@
 namespace {
 
 SaveDialogStandIn saveStandIn;
+OpenDialogStandIn openStandIn;
 PrintDialogStandIn printStandIn;
 
 // While it lives, Qt's own settings point at a folder that can never be made, so the file dialog
@@ -64,6 +65,25 @@ std::optional<SaveChoice> AskSaveFile(QWidget* parent, const QString& caption,
 
 void SetSaveDialogStandIn(SaveDialogStandIn standIn) {
     saveStandIn = std::move(standIn);
+}
+
+std::optional<QString> AskOpenFile(QWidget* parent, const QString& caption, const QString& folder,
+                                   const QStringList& filters) {
+    if (openStandIn)
+        return openStandIn(caption, folder, filters);
+    const QtSettingsAway away;
+    QFileDialog dialog(parent, caption, folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void SetOpenDialogStandIn(OpenDialogStandIn standIn) {
+    openStandIn = std::move(standIn);
 }
 
 bool AskPrint(QWidget* parent, QPrinter& printer) {
