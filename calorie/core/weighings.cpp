@@ -1,0 +1,122 @@
+#include "calorie/core/weighings.h"
+
+#include "calorie/core/diary_store.h"
+#include "frame/core/numbers.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+using 方法_卡路里计算器::DiaryStore;
+
+namespace 方法_体重记录 {
+
+namespace {
+
+const QString GoalKey = QStringLiteral("goal_kg");
+
+QList<Weighing> Read(const DiaryStore& store, const QString& sql) {
+    QList<Weighing> weighings;
+    QSqlQuery query(store.Database());
+    query.setForwardOnly(true);
+    if (!query.exec(sql))
+        return weighings;
+    while (query.next())
+        weighings.append(
+            {QDate::fromString(query.value(0).toString(), Qt::ISODate), query.value(1).toDouble()});
+    return weighings;
+}
+
+} // namespace
+
+DiaryBook::DiaryBook(const QString& path) : m_store(std::make_unique<DiaryStore>(path)) {
+    const DiaryStore::State state = m_store->Open();
+    if (state != DiaryStore::State::Open && state != DiaryStore::State::Missing) {
+        m_inMemory = true;
+        m_openingProblem = m_store->Problem();
+    }
+}
+
+DiaryBook::~DiaryBook() = default;
+
+QList<Weighing> DiaryBook::Weighings() const {
+    if (!m_store->IsOpen())
+        return {};
+    return Read(*m_store, QStringLiteral("SELECT day, kg FROM weighings ORDER BY day"));
+}
+
+std::optional<double> DiaryBook::Goal() const {
+    if (!m_store->IsOpen())
+        return std::nullopt;
+    bool ok = false;
+    const double kg = m_store->Setting(GoalKey).toDouble(&ok);
+    return ok ? std::optional(kg) : std::nullopt;
+}
+
+bool DiaryBook::Ready() {
+    if (m_store->IsOpen())
+        return true;
+    return m_store->Create() == DiaryStore::State::Open;
+}
+
+bool DiaryBook::Keep(const WeighingChange& change) {
+    if (m_inMemory)
+        return true;
+    if (!Ready())
+        return false;
+    return m_store->Write([&change](QSqlDatabase& db) {
+        QSqlQuery put(db);
+        QSqlQuery remove(db);
+        if (!put.prepare(
+                QStringLiteral("INSERT OR REPLACE INTO weighings (day, kg) VALUES (?, ?)")) ||
+            !remove.prepare(QStringLiteral("DELETE FROM weighings WHERE day = ?")))
+            return false;
+        for (const WeighingEdit& edit : change) {
+            QSqlQuery& query = edit.after ? put : remove;
+            query.bindValue(0, edit.day.toString(Qt::ISODate));
+            if (edit.after)
+                query.bindValue(1, *edit.after);
+            if (!query.exec())
+                return false;
+        }
+        return true;
+    });
+}
+
+bool DiaryBook::KeepGoal(std::optional<double> goal) {
+    if (m_inMemory)
+        return true;
+    if (!goal && !m_store->IsOpen())
+        return true; // nothing kept, nothing to remove
+    if (!Ready())
+        return false;
+    return m_store->SetSetting(GoalKey, goal ? FormatNumber(*goal) : QString());
+}
+
+QString DiaryBook::Problem() const {
+    return m_store->Problem();
+}
+
+std::optional<QList<DayKcal>> DiaryBook::Intake() const {
+    if (!m_store->IsOpen() || !m_store->DiaryOn())
+        return std::nullopt;
+    QList<DayKcal> days;
+    for (const QDate day : m_store->DaysWithEntries()) {
+        double kcal = 0;
+        for (const auto& meal : m_store->Day(day))
+            for (const auto& entry : meal)
+                kcal += entry.kcal;
+        days.append({day, kcal});
+    }
+    return days;
+}
+
+std::optional<double> LatestWeight(const QString& path) {
+    DiaryStore store(path);
+    if (store.Open() != DiaryStore::State::Open)
+        return std::nullopt;
+    const QList<Weighing> latest =
+        Read(store, QStringLiteral("SELECT day, kg FROM weighings ORDER BY day DESC LIMIT 1"));
+    return latest.isEmpty() ? std::nullopt : std::optional(latest.constFirst().kg);
+}
+
+} // namespace 方法_体重记录
