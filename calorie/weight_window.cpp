@@ -1,6 +1,7 @@
 #include "calorie/weight_window.h"
 
 #include "calorie/core/daily_target.h"
+#include "calorie/core/diary_store.h"
 #include "calorie/weight_chart.h"
 #include "frame/appearance.h"
 #include "frame/core/numbers.h"
@@ -485,7 +486,11 @@ void Form_体重记录::closeEvent(QCloseEvent* event) {
 }
 
 void OpenWeightLog(QWidget* opener) {
-    auto* window = new Form_体重记录(std::make_unique<MemoryBook>(), opener);
+    auto book = std::make_unique<DiaryBook>(方法_卡路里计算器::DiaryStore::DefaultPath());
+    const QString problem = book->OpeningProblem();
+    auto* window = new Form_体重记录(std::move(book), opener);
     window->show();
     opener->hide();
+    if (!problem.isEmpty()) // once; the log then keeps its weighings in memory only
+        ShowMessage(window, problem);
 }

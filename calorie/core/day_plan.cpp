@@ -1,6 +1,7 @@
 #include "calorie/core/day_plan.h"
 
 #include "calorie/core/intake.h"
+#include "frame/core/csv.h"
 #include "frame/core/numbers.h"
 
 #include <QStringList>
@@ -12,18 +13,6 @@ namespace {
 // What is left of the target, negative once it is passed; rounded as the total is on removal.
 double Left(double target, double total) {
     return RoundHalfEven(target - total, 2);
-}
-
-// A field as RFC 4180 wants it; text a spreadsheet would run as a formula is kept as text.
-QString CsvField(QString field) {
-    if (!field.isEmpty() && QStringLiteral("=+-@\t\r").contains(field.front()))
-        field.prepend(u'\'');
-    if (field.contains(u',') || field.contains(u'"') || field.contains(u'\n') ||
-        field.contains(u'\r')) {
-        field.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-        field = u'"' + field + u'"';
-    }
-    return field;
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <QDate>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -104,14 +105,22 @@ class DiaryStore {
     // committed when work returns true and rolled back otherwise.
     QSqlDatabase Database() const;
     bool Write(const std::function<bool(QSqlDatabase& db)>& work);
+    // Runs a prepared query (or sql) inside Write; a failure's reason becomes Write's Problem.
+    bool Run(QSqlQuery& query, const QString& sql = {});
     QString Setting(const QString& key) const;
     bool SetSetting(const QString& key, const QString& value); // an empty value removes it
 
   private:
+    State Examine(int& version);
+    State OpenWritable(int version, const QStringList& made);
+    State Unusable(const QString& reason, bool made);
+    bool Failed(const QString& reason);
+
     QString m_path;
     QString m_connection;
     State m_state = State::Missing;
     QString m_problem;
+    QString m_writeReason; // why the running Write fails
 };
 
 } // namespace 方法_卡路里计算器

@@ -63,19 +63,18 @@ bool DiaryBook::Keep(const WeighingChange& change) {
         return true;
     if (!Ready())
         return false;
-    return m_store->Write([&change](QSqlDatabase& db) {
+    DiaryStore& store = *m_store;
+    return store.Write([&store, &change](QSqlDatabase& db) {
         QSqlQuery put(db);
         QSqlQuery remove(db);
-        if (!put.prepare(
-                QStringLiteral("INSERT OR REPLACE INTO weighings (day, kg) VALUES (?, ?)")) ||
-            !remove.prepare(QStringLiteral("DELETE FROM weighings WHERE day = ?")))
-            return false;
+        put.prepare(QStringLiteral("INSERT OR REPLACE INTO weighings (day, kg) VALUES (?, ?)"));
+        remove.prepare(QStringLiteral("DELETE FROM weighings WHERE day = ?"));
         for (const WeighingEdit& edit : change) {
             QSqlQuery& query = edit.after ? put : remove;
             query.bindValue(0, edit.day.toString(Qt::ISODate));
             if (edit.after)
                 query.bindValue(1, *edit.after);
-            if (!query.exec())
+            if (!store.Run(query))
                 return false;
         }
         return true;
@@ -100,13 +99,10 @@ std::optional<QList<DayKcal>> DiaryBook::Intake() const {
     if (!m_store->IsOpen() || !m_store->DiaryOn())
         return std::nullopt;
     QList<DayKcal> days;
-    for (const QDate day : m_store->DaysWithEntries()) {
-        double kcal = 0;
-        for (const auto& meal : m_store->Day(day))
-            for (const auto& entry : meal)
-                kcal += entry.kcal;
-        days.append({day, kcal});
-    }
+    const QString sum =
+        QStringLiteral("SELECT day, SUM(kcal) FROM entries GROUP BY day ORDER BY day");
+    for (const Weighing& day : Read(*m_store, sum))
+        days.append({day.day, day.kg});
     return days;
 }
 

@@ -28,17 +28,6 @@ class WeightBook {
     virtual std::optional<QList<DayKcal>> Intake() const = 0;
 };
 
-// Kept nowhere but in memory.
-class MemoryBook final : public WeightBook {
-  public:
-    QList<Weighing> Weighings() const override { return {}; }
-    std::optional<double> Goal() const override { return std::nullopt; }
-    bool Keep(const WeighingChange&) override { return true; }
-    bool KeepGoal(std::optional<double>) override { return true; }
-    QString Problem() const override { return {}; }
-    std::optional<QList<DayKcal>> Intake() const override { return std::nullopt; }
-};
-
 // The diary store at path: opened, never made until the first change is kept. A store it may
 // not change is reported once (OpeningProblem) and the book then keeps in memory.
 class DiaryBook final : public WeightBook {

@@ -2,15 +2,20 @@
 // question before a day's weighing is replaced, the table's keys, a change the store could not
 // keep, and the window's life beside the window that opened it.
 
+#include "calorie/core/diary_store.h"
 #include "calorie/core/weight_log.h"
+#include "calorie/daily_target_dialog.h"
 #include "calorie/weight_window.h"
 #include "frame/message.h"
 #include "tests/activate_window.h"
 
 #include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace 方法_体重记录;
@@ -48,17 +53,26 @@ class TestWeightWindow : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
     void record_data();
     void record();
     void tableKeys();
     void closesWithItsOpener();
+    void keptInTheDiary();
+    void damagedDiaryUntouched();
 
   private:
-    QStringList m_said; // messages and questions, in order
+    QTemporaryDir m_data; // XDG_DATA_HOME, where the diary store lives
+    QStringList m_said;   // messages and questions, in order
     int m_answer = -1;
 };
+
+void TestWeightWindow::initTestCase() {
+    QVERIFY(m_data.isValid());
+    qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
+}
 
 void TestWeightWindow::init() {
     m_said.clear();
@@ -169,6 +183,54 @@ void TestWeightWindow::closesWithItsOpener() {
     window = opener->findChild<Form_体重记录*>();
     delete opener;
     QVERIFY(!window);
+}
+
+namespace {
+Form_体重记录* Open(QWidget& opener) {
+    OpenWeightLog(&opener);
+    return opener.findChild<Form_体重记录*>();
+}
+} // namespace
+
+// The first weighing makes the store; the next window and the daily target dialog read it back.
+void TestWeightWindow::keptInTheDiary() {
+    const QString path = 方法_卡路里计算器::DiaryStore::DefaultPath();
+    QVERIFY(!QFile::exists(path));
+    QWidget opener;
+    Form_体重记录* window = Open(opener);
+    window->WeightField()->setText(QStringLiteral("72.5"));
+    window->Record();
+    window->GoalField()->setText(QStringLiteral("65"));
+    window->SetGoal();
+    QVERIFY(QFile::exists(path));
+    delete window;
+    window = Open(opener);
+    QCOMPARE(window->Log().Weighings().size(), 1);
+    QCOMPARE(window->GoalField()->text(), "65");
+    delete window;
+    DailyTargetDialog dialog(nullptr);
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("Text_Value(2)"))->text(), "72.5");
+    QVERIFY(m_said.isEmpty());
+    QVERIFY(方法_卡路里计算器::DiaryStore(path).Delete());
+}
+
+// A file that is not a diary is named once, and the log works without ever writing to it.
+void TestWeightWindow::damagedDiaryUntouched() {
+    const QString path = 方法_卡路里计算器::DiaryStore::DefaultPath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a diary") == 11);
+    file.close();
+    QWidget opener;
+    Form_体重记录* window = Open(opener);
+    QCOMPARE(m_said.size(), 1);
+    window->WeightField()->setText(QStringLiteral("72.5"));
+    window->Record();
+    QCOMPARE(window->Log().Weighings().size(), 1);
+    QCOMPARE(m_said.size(), 1);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), "not a diary");
+    QVERIFY(QFile::remove(path));
 }
 
 QTEST_MAIN(TestWeightWindow)

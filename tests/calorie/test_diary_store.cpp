@@ -1,0 +1,369 @@
+// The diary's file: what it opens and never touches, each change as one transaction, the saved
+// meals, the CSV import and what survives a killed writer.
+
+#include "calorie/core/diary_store.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace 方法_卡路里计算器;
+using State = DiaryStore::State;
+
+namespace {
+
+// The first diaries' schema, written out as they were made.
+const QStringList VersionOne{
+    "CREATE TABLE entries(id INTEGER PRIMARY KEY AUTOINCREMENT, day TEXT NOT NULL, meal INTEGER "
+    "NOT NULL CHECK(meal BETWEEN 0 AND 5), name TEXT NOT NULL, hot REAL NOT NULL, quantity REAL, "
+    "grams REAL, kcal REAL NOT NULL)",
+    "CREATE INDEX entries_by_day ON entries(day, meal, id)",
+    "CREATE TABLE saved_meals(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL UNIQUE)",
+    "CREATE TABLE saved_meal_foods(meal_id INTEGER NOT NULL REFERENCES saved_meals(id) ON DELETE "
+    "CASCADE, pos INTEGER NOT NULL, name, hot, quantity, grams, kcal, PRIMARY KEY(meal_id, pos))",
+    "CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL)",
+    "PRAGMA user_version = 1"};
+
+// Runs sql on a file as another program (or an older Korvella) would.
+void MakeDatabase(const QString& path, const QStringList& sql) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "maker");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const QString& statement : sql)
+            QVERIFY2(query.exec(statement), qPrintable(statement));
+    }
+    QSqlDatabase::removeDatabase("maker");
+}
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+FoodEntry Food(const QString& name, double kcal, std::optional<double> grams = {}) {
+    return {0, name, kcal, grams, grams, kcal};
+}
+
+Edit Insert(int meal, const FoodEntry& food) {
+    return {Edit::Insert, meal, 0, {}, food};
+}
+
+// "meal:name/id" for each entry of the day.
+QString Shape(const Meals6& meals) {
+    QStringList shape;
+    for (int meal = 0; meal < MealCount; ++meal) {
+        for (const FoodEntry& food : meals[meal])
+            shape << QStringLiteral("%1:%2/%3").arg(meal).arg(food.name).arg(food.id);
+    }
+    return shape.join(u' ');
+}
+
+const QDate Monday(2024, 3, 4);
+const QByteArray Header = "日期,餐次,食物,重量（克）,热量（大卡）\r\n";
+
+} // namespace
+
+Q_DECLARE_METATYPE(DiaryStore::State)
+
+class TestDiaryStore : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+  private Q_SLOTS:
+    void initTestCase();
+    void openLeavesForeignFiles_data();
+    void openLeavesForeignFiles();
+    void upgradesVersionOne();
+    void changesRoundTrip();
+    void failedChangeWritesNothing();
+    void savedMeals();
+    void exportsCsv();
+    void importsCsv_data();
+    void importsCsv();
+    void killedWriterLosesNothing();
+};
+
+void TestDiaryStore::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
+    QCOMPARE(DiaryStore::DefaultPath(), m_dir.filePath("data/korvella/diary.sqlite"));
+}
+
+void TestDiaryStore::openLeavesForeignFiles_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<State>("state");
+    const QString scratch = m_dir.filePath("scratch.sqlite");
+    const auto made = [&](const QStringList& sql) {
+        QFile::remove(scratch);
+        MakeDatabase(scratch, sql);
+        return Read(scratch);
+    };
+    QByteArray diary;
+    {
+        DiaryStore store(m_dir.filePath("real.sqlite"));
+        QCOMPARE(store.Create(), State::Open);
+        diary = Read(store.Path());
+    }
+    QTest::newRow("empty file") << QByteArray() << State::Damaged;
+    QTest::newRow("not SQLite") << QByteArray(5000, '\x5a') << State::Damaged;
+    QTest::newRow("truncated diary") << diary.left(1000) << State::Damaged;
+    QTest::newRow("diary cut after its first pages") << diary.left(8192) << State::Damaged;
+    QTest::newRow("foreign database") << made({"CREATE TABLE other(x)"}) << State::Damaged;
+    QTest::newRow("our version, not our tables")
+        << made({"CREATE TABLE entries(x)", "PRAGMA user_version = 2"}) << State::Damaged;
+    QTest::newRow("newer, in WAL mode")
+        << made({"PRAGMA journal_mode = WAL", "CREATE TABLE t(x)", "PRAGMA user_version = 99"})
+        << State::Newer;
+    QTest::newRow("foreign, in WAL mode")
+        << made({"PRAGMA journal_mode = WAL", "CREATE TABLE t(x)"}) << State::Damaged;
+}
+
+void TestDiaryStore::openLeavesForeignFiles() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(State, state);
+    const QString path = m_dir.filePath("foreign/diary.sqlite");
+    QDir(m_dir.filePath("foreign")).removeRecursively();
+    DiaryStore missing(path);
+    QCOMPARE(missing.Open(), State::Missing);
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("foreign")));
+
+    QVERIFY(QDir().mkpath(m_dir.filePath("foreign")));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    DiaryStore store(path);
+    QCOMPARE(store.Open(), state);
+    QCOMPARE(store.Create(), state);
+    QVERIFY(store.Problem().contains(QDir::toNativeSeparators(path)));
+    QVERIFY(!store.Delete());
+    QCOMPARE(Read(path), bytes);
+    QCOMPARE(QDir(m_dir.filePath("foreign")).entryList(QDir::Files), QStringList("diary.sqlite"));
+}
+
+void TestDiaryStore::upgradesVersionOne() {
+    const QString path = m_dir.filePath("v1.sqlite");
+    MakeDatabase(path,
+                 VersionOne + QStringList{"INSERT INTO entries VALUES(7, '2024-03-04', 2, '米饭', "
+                                          "116, 100, 250, 290)",
+                                          "INSERT INTO settings VALUES('diary', '1')"});
+    DiaryStore store(path);
+    QCOMPARE(store.Open(), State::Open);
+    QCOMPARE(store.Day(Monday)[2], QList<FoodEntry>({{7, "米饭", 116, 100, 250, 290}}));
+    QVERIFY(store.DiaryOn());
+    QSqlQuery query(store.Database());
+    QVERIFY(query.exec("PRAGMA user_version") && query.next());
+    QCOMPARE(query.value(0).toInt(), 2);
+    QVERIFY(query.exec("INSERT INTO weighings VALUES('2024-03-04', 70.5)"));
+}
+
+void TestDiaryStore::changesRoundTrip() {
+    DiaryStore store; // under XDG_DATA_HOME, whose folders it makes
+    QCOMPARE(store.Open(), State::Missing);
+    QCOMPARE(store.Create(), State::Open);
+    QVERIFY(!store.DiaryOn());
+    QVERIFY(store.SetDiaryOn(true));
+
+    Change add{Insert(0, Food("苹果", 52, 100)), Insert(0, Food("米饭", 290, 250)),
+               Insert(4, Food("鸡蛋", 139))};
+    QVERIFY(store.Apply(Monday, add));
+    QCOMPARE(add[2].after.id, qint64(3));
+    Change saturday{Insert(4, Food("面条", 300))};
+    QVERIFY(store.Apply(Monday.addDays(-2), saturday));
+
+    Change reweigh{{Edit::Update, 0, 1, add[1].after, Food("米饭", 116, 100)}};
+    Change remove{{Edit::Remove, 0, 0, add[0].after, {}}};
+    QVERIFY(store.Apply(Monday, reweigh));
+    QVERIFY(store.Apply(Monday, remove));
+    {
+        DiaryStore other; // the weight window's own connection to the same file
+        QCOMPARE(other.Open(), State::Open);
+        QCOMPARE(Shape(other.Day(Monday)), QString("0:米饭/2 4:鸡蛋/3"));
+        QCOMPARE(other.Day(Monday)[0][0].kcal, 116.0);
+    }
+
+    Change undo{Insert(0, remove[0].before)}; // back before the rice, keeping its id
+    QVERIFY(store.Apply(Monday, undo));
+    QCOMPARE(Shape(store.Day(Monday)), QString("0:苹果/1 0:米饭/2 4:鸡蛋/3"));
+    QCOMPARE(store.DaysWithEntries(), QList<QDate>({Monday.addDays(-2), Monday}));
+    QCOMPARE(store.PreviousDayWith(Monday.addDays(1), 4), std::optional(Monday));
+    QCOMPARE(store.PreviousDayWith(Monday, 4), std::optional(Monday.addDays(-2)));
+    QCOMPARE(store.PreviousDayWith(Monday, 0), std::optional<QDate>());
+
+    QVERIFY(store.Delete());
+    QVERIFY(!QFileInfo::exists(m_dir.filePath("data"))); // the folders Create made
+}
+
+void TestDiaryStore::failedChangeWritesNothing() {
+    DiaryStore store(m_dir.filePath("busy.sqlite"));
+    QCOMPARE(store.Create(), State::Open);
+    QVERIFY(QSqlQuery(store.Database()).exec("PRAGMA busy_timeout = 50"));
+    Change kept{Insert(1, Food("香蕉", 93, 100))};
+    QVERIFY(store.Apply(Monday, kept));
+
+    // The second edit fails: the first is not kept either.
+    Change missing{Insert(2, Food("馒头", 223, 100)),
+                   {Edit::Update, 1, 0, {99, "梨", 50, 100, 100, 50}, Food("梨", 25, 50)}};
+    QVERIFY(!store.Apply(Monday, missing));
+    QCOMPARE(missing[0].after.id, qint64(0));
+    QCOMPARE(missing[1].after.id, qint64(0));
+    {
+        DiaryStore holder(store.Path()); // another program in the middle of a write
+        QCOMPARE(holder.Open(), State::Open);
+        QVERIFY(QSqlQuery(holder.Database()).exec("BEGIN IMMEDIATE"));
+        Change blocked{Insert(2, Food("馒头", 223, 100))};
+        QVERIFY(!store.Apply(Monday, blocked));
+        QCOMPARE(blocked[0].after.id, qint64(0));
+        QCOMPARE(store.Problem(), QStringLiteral("无法保存到日记“%1”：日记正被另一个程序占用。"
+                                                 "这次更改已撤回。")
+                                      .arg(QDir::toNativeSeparators(store.Path())));
+    }
+    QCOMPARE(Shape(store.Day(Monday)), QString("1:香蕉/1"));
+}
+
+void TestDiaryStore::savedMeals() {
+    DiaryStore store(m_dir.filePath("meals.sqlite"));
+    QCOMPARE(store.Create(), State::Open);
+    QVERIFY(store.SaveMeal("早饭", {Food("牛奶", 54, 100), Food("面包", 10.25)}));
+    QVERIFY(store.SaveMeal("晚饭", {Food("米饭", 116, 100)}));
+    QVERIFY(store.SaveMeal("早饭", {Food("豆浆", 16, 100), Food("油条", 386.5, 100)}));
+    QCOMPARE(store.SavedMealNamed("早饭")->foods,
+             QList<FoodEntry>({Food("豆浆", 16, 100), Food("油条", 386.5, 100)}));
+    QCOMPARE(store.SavedMealNamed("早饭")->Kcal(), 402.5);
+
+    QVERIFY(!store.RenameMeal(2, "早饭"));
+    QCOMPARE(store.Problem(), QString("已有名为“早饭”的餐，请换一个名字。"));
+    QVERIFY(store.RenameMeal(2, "午饭"));
+    QVERIFY(store.DeleteMeal(1));
+    const QList<SavedMeal> meals = store.SavedMeals();
+    QCOMPARE(meals.size(), 1);
+    QCOMPARE(meals[0].name, QString("午饭"));
+    QSqlQuery foods(store.Database());
+    QVERIFY(foods.exec("SELECT count(*) FROM saved_meal_foods") && foods.next());
+    QCOMPARE(foods.value(0).toInt(), 1);
+}
+
+void TestDiaryStore::exportsCsv() {
+    DiaryStore store(m_dir.filePath("export.sqlite"));
+    QCOMPARE(store.Create(), State::Open);
+    Change day{Insert(5, Food("=1+1", 30)), Insert(0, Food("饺子,猪肉", 250.5, 125)),
+               Insert(0, Food("说\"好\"", 0.1, 0.5))};
+    Change before{Insert(3, Food("酸奶", 72, 100))};
+    QVERIFY(store.Apply(Monday, day) && store.Apply(Monday.addDays(-1), before));
+    const QByteArray csv = "\xEF\xBB\xBF" + Header +
+                           "2024-03-03,下午加餐,酸奶,100,72\r\n"
+                           "2024-03-04,早餐,\"饺子,猪肉\",125,250.5\r\n"
+                           "2024-03-04,早餐,\"说\"\"好\"\"\",0.5,0.1\r\n"
+                           "2024-03-04,晚上加餐,'=1+1,,30\r\n";
+    QCOMPARE(store.ExportCsv(), csv);
+
+    DiaryStore copy(m_dir.filePath("import.sqlite"));
+    QCOMPARE(copy.Create(), State::Open);
+    QCOMPARE(copy.ImportCsv(csv).entriesAdded, 4);
+    const Meals6 copied = copy.Day(Monday);
+    QCOMPARE(Shape(copied), QString("0:饺子,猪肉/2 0:说\"好\"/3 5:=1+1/4"));
+    QCOMPARE(copied[0][0], FoodEntry({2, "饺子,猪肉", 250.5, 125, 125, 250.5}));
+}
+
+void TestDiaryStore::importsCsv_data() {
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QList<int>>("counts"); // days added, entries added, days skipped, refused
+    QTest::addColumn<QStringList>("reasons");
+    QTest::addColumn<QString>("failure");
+    const QByteArray good = "2024-03-01,早餐,苹果,100,52\r\n2024-03-01,午餐,鸡蛋,,139\r\n"
+                            "2024-03-02,晚餐,\"面,条\",200,220\r\n";
+    QTest::newRow("with the byte-order mark")
+        << "\xEF\xBB\xBF" + Header + good << QList<int>{2, 3, 0, 0} << QStringList() << "";
+    QTest::newRow("LF line ends, no byte-order mark")
+        << QByteArray(Header + good).replace("\r\n", "\n") << QList<int>{2, 3, 0, 0}
+        << QStringList() << "";
+    QTest::newRow("a day the diary has")
+        << Header + "2024-03-04,早餐,粥,300,138\r\n2024-03-04,午餐,面,,300\r\n" + good
+        << QList<int>{2, 3, 1, 0} << QStringList() << "";
+    QTest::newRow("refused rows, counted by their line")
+        << Header + "2024-02-30,早餐,苹果,100,52\r\n"
+                    "2024-03-01,夜宵,\"苹\n果\",100,52\r\n"
+                    "2024-03-01,早餐,,100,52\r\n"
+                    "2024-03-01,早餐,苹果,一百,52\r\n"
+                    "2024-03-01,早餐,苹果,0,52\r\n"
+                    "2024-03-01,早餐,苹果,5000.5,52\r\n"
+                    "2024-03-01,早餐,苹果,100,-1\r\n"
+                    "2024-03-01,早餐,苹果,100,10001\r\n"
+                    "2024-03-01,早餐,苹果,100,\r\n"
+                    "2024-03-01,早餐,苹果,5000,10000\r\n"
+        << QList<int>{1, 1, 0, 9}
+        << QStringList{"第 2 行：日期“2024-02-30”无法识别", "第 3 行：餐次“夜宵”无法识别",
+                       "第 5 行：没有食物名称", "第 6 行：重量“一百”不是数字",
+                       "第 7 行：重量 0 克不合理，应大于 0、不超过 5000"}
+        << "";
+    QTest::newRow("not the diary's header")
+        << QByteArray("餐次,食物,重量（克）,热量（大卡）\r\n早餐,苹果,100,52\r\n")
+        << QList<int>{0, 0, 0, 0} << QStringList()
+        << "表头不是日记的表头，第一行应是“日期,餐次,食物,重量（克）,热量（大卡）”。";
+    QTest::newRow("not UTF-8") << Header + "2024-03-01,早餐,\xC6\xBB\xB9\xFB,100,52\r\n"
+                               << QList<int>{0, 0, 0, 0} << QStringList()
+                               << "文件不是 UTF-8 编码的文字，无法读取。";
+}
+
+void TestDiaryStore::importsCsv() {
+    QFETCH(QByteArray, csv);
+    QFETCH(QList<int>, counts);
+    QFETCH(QStringList, reasons);
+    QFETCH(QString, failure);
+    QFile::remove(m_dir.filePath("imports.sqlite"));
+    DiaryStore store(m_dir.filePath("imports.sqlite"));
+    QCOMPARE(store.Create(), State::Open);
+    Change monday{Insert(0, Food("馒头", 223, 100))};
+    QVERIFY(store.Apply(Monday, monday));
+
+    const ImportReport report = store.ImportCsv(csv);
+    QCOMPARE(
+        QList<int>({report.daysAdded, report.entriesAdded, report.daysSkipped, report.refused}),
+        counts);
+    QCOMPARE(report.reasons, reasons);
+    QCOMPARE(report.failed, !failure.isEmpty());
+    QCOMPARE(report.failure, failure);
+    QCOMPARE(Shape(store.Day(Monday)), QString("0:馒头/1"));
+    QCOMPARE(store.ImportCsv(csv).entriesAdded, 0); // the second time adds nothing
+    QCOMPARE(store.DaysWithEntries().size(), 1 + counts[0]);
+}
+
+// A writer killed at random moments: the file stays sound and keeps every change it reported.
+void TestDiaryStore::killedWriterLosesNothing() {
+    const QString path = m_dir.filePath("crash.sqlite");
+    QSet<qint64> committed;
+    for (int round = 0; round < 5; ++round) {
+        QProcess writer;
+        writer.start(QCoreApplication::applicationDirPath() + "/diary_writer", {path});
+        QVERIFY(writer.waitForStarted());
+        QVERIFY(writer.waitForReadyRead(10000));
+        QTest::qWait(QRandomGenerator::global()->bounded(50, 301));
+        writer.kill();
+        QVERIFY(writer.waitForFinished());
+        const QByteArray out = writer.readAllStandardOutput();
+        for (const QByteArray& line : out.left(out.lastIndexOf('\n')).split('\n'))
+            committed.insert(line.toLongLong());
+
+        DiaryStore store(path);
+        QCOMPARE(store.Open(), State::Open);
+        QSqlQuery query(store.Database());
+        QVERIFY(query.exec("PRAGMA integrity_check") && query.next());
+        QCOMPARE(query.value(0).toString(), QString("ok"));
+        QSet<qint64> kept;
+        QVERIFY(query.exec("SELECT id FROM entries"));
+        while (query.next())
+            kept.insert(query.value(0).toLongLong());
+        QVERIFY(kept.contains(committed));
+    }
+    qInfo("%lld changes reported as kept", static_cast<long long>(committed.size()));
+}
+
+QTEST_GUILESS_MAIN(TestDiaryStore)
+#include "test_diary_store.moc"
