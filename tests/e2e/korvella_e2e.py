@@ -16,6 +16,7 @@ check to run once the program has ended."""
 import argparse
 import contextlib
 import csv
+import datetime
 import os
 import re
 import shutil
@@ -324,7 +325,69 @@ def plan(s):
                           ["plan.pdf"])
 
 
-SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan)}
+def weights(s):
+    """The weight log from the meal tree's menu by keys, in place of the calorie window: a
+    weighing typed and Enter, a second one for the same day replaces it after the question; a
+    CSV written into HOME imported through the open dialog by typing its path; a goal typed.
+    The summary line and the table read back; closing the log brings the calorie window back."""
+    window, meals, foods = calorie_list(s, "title", "早餐")
+    s.key("shift+Tab")
+    wait_focused(meals)
+    s.key("Menu", "Down", "Down", "Return")  # 设定每日目标…, 体重记录… (清除每日目标 is off)
+    log = s.window("体重记录")
+    s.wait_gone(ENTRIES[1][2])
+    weight = s.find(log, name="体重（公斤）")
+    s.press(weight)  # without a window manager nothing gives the new window the focus
+    wait_focused(weight)
+    s.type("80.5")
+    s.key("Return")
+    table = s.find(log, name="体重列表")
+    today = datetime.date.today()
+    wait_equal("table after a weighing", lambda: column(table, 1), ["80.5"])
+    s.type("８０")  # full-width, as an input method may type it
+    s.key("Return")
+    s.find(s.window(MAIN), name="替换", role="push button")
+    s.key("Return")  # 替换, the default
+    wait_equal("table after replacing", lambda: column(table, 1), ["80"])
+
+    days = [today - datetime.timedelta(days=n) for n in range(13, -1, -1)]
+    path = os.path.join(os.environ["HOME"], "weights.csv")
+    with open(path, "w", encoding="utf-8", newline="") as file:
+        file.write("Date,Weight\r\n")
+        file.writelines(f"{d.year}/{d.month}/{d.day},80 kg\r\n" for d in days)
+        file.write(f"{days[0].isoformat()}x,81\r\n2020-01-01,abc\r\n")
+    s.press(s.find(log, name="导入…", role="push button"))
+    dialog = s.window("导入体重记录")
+    wait_focused(s.find(dialog, role="text"))
+    s.type(path)
+    s.key("Return")
+    s.wait_gone("导入体重记录")
+    report = "导入 13 条体重，跳过 1 条（这一天已有记录），2 行无法导入。\n" \
+             "第 16 行：日期无法识别\n第 17 行：体重不是数字"
+    s.find(s.window(MAIN), name=report, role="label")
+    s.key("Return")
+    s.wait_gone(MAIN)
+
+    def summary():
+        return next((name_of(n) for n in descendants(log)
+                     if role_of(n) == "label" and name_of(n).startswith("趋势")), None)
+
+    wait_equal("summary after the import", summary, "趋势 80 公斤，每周 0 公斤")
+    expect("dates in the table", column(table, 0)[:3], [d.isoformat() for d in days[:-4:-1]])
+    goal = s.find(log, name="目标体重（公斤）")
+    s.press(goal)
+    wait_focused(goal)
+    s.type("75")
+    s.key("Return")
+    wait_equal("summary with a goal", summary,
+               "趋势 80 公斤，每周 0 公斤；按目前趋势，不会达到目标体重")
+    s.close("体重记录")
+    s.window(ENTRIES[1][2])
+    s.wait_gone("体重记录")
+    close_tool(s, ENTRIES[1][2])
+
+
+SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan, weights)}
 
 # --- input methods a scenario runs under ----------------------------------------------------
 
