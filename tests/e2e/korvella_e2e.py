@@ -344,7 +344,7 @@ def weights(s):
     table = s.find(log, name="体重列表")
     today = datetime.date.today()
     wait_equal("table after a weighing", lambda: column(table, 1), ["80.5"])
-    s.type("８０")  # full-width, as an input method may type it
+    s.type("80")
     s.key("Return")
     s.find(s.window(MAIN), name="替换", role="push button")
     s.key("Return")  # 替换, the default
