@@ -193,7 +193,8 @@ void WeightChart::SetRangeDays(int days) {
 
 DayRange WeightChart::Range() const {
     const QDate to = m_weighings.constLast().day;
-    QDate from = m_days ? to.addDays(1 - m_days) : m_weighings.constFirst().day;
+    // A range longer than the log shows the log: a new log does not sit in a corner.
+    QDate from = std::max(m_days ? to.addDays(1 - m_days) : QDate(), m_weighings.constFirst().day);
     if (from.daysTo(to) < 6) // a week at least, so one weighing is not a lone dot on no axis
         from = to.addDays(-6);
     return {from, to};
