@@ -8,6 +8,7 @@
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "calorie/plan_out.h"
+#include "calorie/weight_window.h"
 #include "frame/core/numbers.h"
 #include "frame/message.h"
 #include "frame/rich_text_box.h"
@@ -211,6 +212,9 @@ void Form_卡路里计算器::CreateMealMenu() {
     m_clearTarget = m_mealMenu->addAction(QStringLiteral("清除每日目标"));
     connect(m_clearTarget, &QAction::triggered, this,
             [this] { 方法_卡路里计算器::SetDailyTarget(*this, std::nullopt); });
+    QAction* weights = m_mealMenu->addAction(QStringLiteral("体重记录…"));
+    weights->setObjectName(QStringLiteral("Pop_TreeView_WeightLog"));
+    connect(weights, &QAction::triggered, this, [this] { OpenWeightLog(this); });
     m_mealMenu->addSeparator();
     方法_卡路里计算器::AddDiaryActions(*this, *m_mealMenu);
     方法_卡路里计算器::AddPlanActions(*this, *m_mealMenu);

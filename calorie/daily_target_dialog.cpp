@@ -3,6 +3,8 @@
 #include "body/core/bmr.h"
 #include "body/core/leading_number.h"
 #include "calorie/core/daily_target.h"
+#include "calorie/core/diary_store.h"
+#include "calorie/core/weighings.h"
 #include "frame/core/numbers.h"
 #include "frame/message.h"
 
@@ -44,6 +46,10 @@ DailyTargetDialog::DailyTargetDialog(QWidget* parent) : QDialog(parent) {
         row->addStretch();
         form->addRow(names[i] + QStringLiteral("："), row);
     }
+
+    // The latest weighing of the weight log is the weight to start from.
+    if (const auto kg = 方法_体重记录::LatestWeight(DiaryStore::DefaultPath()))
+        m_values[2]->setText(FormatNumber(*kg));
 
     m_activity = new QComboBox;
     m_activity->setObjectName(QStringLiteral("Combo_活动量"));

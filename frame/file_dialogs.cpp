@@ -70,7 +70,7 @@ void SetSaveDialogStandIn(SaveDialogStandIn standIn) {
 std::optional<QString> AskOpenFile(QWidget* parent, const QString& caption, const QString& folder,
                                    const QStringList& filters) {
     if (openStandIn)
-        return openStandIn(caption);
+        return openStandIn(caption, folder, filters);
     const QtSettingsAway away;
     QFileDialog dialog(parent, caption, folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -1,8 +1,8 @@
 #pragma once
-// The save and print dialogs. Like the message box, each goes through one function, and tests
+// The save, open and print dialogs. Like the message box, each goes through one function, and tests
 // answer in its place instead of the modal dialog.
 //
-// The save dialog is Qt's own, never the desktop's: the GTK and portal dialogs add every chosen
+// The file dialogs are Qt's own, never the desktop's: the GTK and portal dialogs add every chosen
 // file to the user's recently used files, and Qt's keeps its sidebar and history in
 // ~/.config/QtProject.conf. Neither is wanted from a program that writes only what it is asked to.
 
@@ -29,11 +29,12 @@ using SaveDialogStandIn = std::function<std::optional<SaveChoice>(
 // While set, it answers instead of the dialog. Pass {} to restore the dialog.
 void SetSaveDialogStandIn(SaveDialogStandIn standIn);
 
-// Asks for a file to read, starting in folder. Nothing when the user cancels.
+// Asks for a file to open in folder. Nothing when the user cancels.
 std::optional<QString> AskOpenFile(QWidget* parent, const QString& caption, const QString& folder,
                                    const QStringList& filters);
 
-using OpenDialogStandIn = std::function<std::optional<QString>(const QString& caption)>;
+using OpenDialogStandIn = std::function<std::optional<QString>(
+    const QString& caption, const QString& folder, const QStringList& filters)>;
 void SetOpenDialogStandIn(OpenDialogStandIn standIn);
 
 // The system's print dialog for printer; true when the user chose to print.

@@ -1,12 +1,11 @@
 #include "frame/message.h"
 
 #include <QMessageBox>
-
 #include <QPushButton>
 
 namespace {
 MessageObserver observer;
-ChoiceObserver choiceObserver;
+std::function<int(const QString&, const QStringList&)> choiceObserver;
 } // namespace
 
 void SetMessageObserver(MessageObserver newObserver) {
@@ -23,8 +22,8 @@ void ShowMessage(QWidget* parent, const QString& text) {
     box.exec();
 }
 
-void SetChoiceObserver(ChoiceObserver newObserver) {
-    choiceObserver = std::move(newObserver);
+void SetChoiceObserver(std::function<int(const QString&, const QStringList&)> observer) {
+    choiceObserver = std::move(observer);
 }
 
 int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons) {
@@ -33,11 +32,12 @@ int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons) 
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Korvella"), text, QMessageBox::NoButton,
                     parent);
     QList<QAbstractButton*> answers;
-    for (const QString& label : buttons)
-        answers.append(box.addButton(label, QMessageBox::AcceptRole));
-    box.addButton(QMessageBox::Cancel)->hide(); // Esc and the close button answer nothing
+    for (const QString& caption : buttons)
+        answers.append(box.addButton(caption, QMessageBox::ActionRole));
+    // Esc answers none of them: a hidden cancel button takes it.
+    box.addButton(QMessageBox::Cancel)->hide();
     if (!answers.isEmpty())
-        box.setDefaultButton(static_cast<QPushButton*>(answers.first()));
+        box.setDefaultButton(static_cast<QPushButton*>(answers.constFirst()));
     box.exec();
-    return static_cast<int>(answers.indexOf(box.clickedButton()));
+    return int(answers.indexOf(box.clickedButton()));
 }

@@ -14,9 +14,7 @@ using MessageObserver = std::function<void(const QString& text)>;
 // While set, messages go to the observer and no box is shown. Pass {} to restore the box.
 void SetMessageObserver(MessageObserver observer);
 
-// A question with its answers as buttons, the first the default: the index of the one chosen,
-// -1 when the box is closed without one. Tests answer through the observer.
+// A question with one button per answer: the index of the chosen one, -1 when the box is closed
+// with Esc. Tests answer through the observer instead of the modal box.
 int AskChoice(QWidget* parent, const QString& text, const QStringList& buttons);
-
-using ChoiceObserver = std::function<int(const QString& text, const QStringList& buttons)>;
-void SetChoiceObserver(ChoiceObserver observer);
+void SetChoiceObserver(std::function<int(const QString&, const QStringList&)> observer);

@@ -344,8 +344,8 @@ def diary(s):
     wait_equal("breakfast", lambda: column(meals)[:2], ["早餐", rice])
     s.key("shift+Tab")
     wait_focused(meals)
-    # Down counts the enabled items: 设定每日目标…, 撤销, 记住每天的餐单.
-    s.key("Menu", "Down", "Down", "Down", "Return")
+    # Down counts the enabled items: 设定每日目标…, 体重记录…, 撤销, 记住每天的餐单.
+    s.key("Menu", *["Down"] * 4, "Return")
     s.find(window, name=date_text(today), role="label")
 
     s.key("alt+Left")
@@ -361,8 +361,8 @@ def diary(s):
     wait_equal("yesterday's lunch", lambda: column(meals)[2:4], ["午餐", apple])
     s.key("shift+Tab")
     wait_focused(meals)
-    # 设定每日目标…, 撤销, 记住每天的餐单, 前一天, 后一天, 今天, 转到日期…, 保存为常用餐…
-    s.key("Menu", *["Down"] * 8, "Return")
+    # 设定每日目标…, 体重记录…, 撤销, 记住每天的餐单, 前一天, 后一天, 今天, 转到日期…, 保存为常用餐…
+    s.key("Menu", *["Down"] * 9, "Return")
     dialog = s.window("保存为常用餐")
     yesterday = today - datetime.timedelta(days=1)
     wait_equal("suggested name", lambda: text_of(s.find(dialog, name="名称")),
@@ -376,8 +376,9 @@ def diary(s):
     wait_equal("today, kept", lambda: column(meals)[:2], ["早餐", rice])
     s.press(s.find(meals, name="晚餐"))
     wait_focused(meals)
-    # 设定每日目标…, 记住每天的餐单, 前一天, 后一天, 今天, 转到日期…, 添加常用餐 ▸ its first meal
-    s.key("Menu", *["Down"] * 7, "Right", "Return")
+    # 设定每日目标…, 体重记录…, 记住每天的餐单, 前一天, 后一天, 今天, 转到日期…, 添加常用餐 ▸ its
+    # first meal
+    s.key("Menu", *["Down"] * 8, "Right", "Return")
     wait_equal("dinner from the saved meal", lambda: column(meals)[-3:], ["晚餐", apple, "晚上加餐"])
 
     s.press(s.find(meals, name=rice))
@@ -409,7 +410,69 @@ def diary(s):
 
 
 MEALS = ("早餐", "上午加餐", "午餐", "下午加餐", "晚餐", "晚上加餐")
-SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan, diary)}
+def weights(s):
+    """The weight log from the meal tree's menu by keys, in place of the calorie window: a
+    weighing typed and Enter, a second one for the same day replaces it after the question; a
+    CSV written into HOME imported through the open dialog by typing its path; a goal typed.
+    The summary line and the table read back; closing the log brings the calorie window back."""
+    window, meals, foods = calorie_list(s, "title", "早餐")
+    s.key("shift+Tab")
+    wait_focused(meals)
+    s.key("Menu", "Down", "Down", "Return")  # 设定每日目标…, 体重记录… (清除每日目标 is off)
+    log = s.window("体重记录")
+    s.wait_gone(ENTRIES[1][2])
+    weight = s.find(log, name="体重（公斤）")
+    s.press(weight)  # without a window manager nothing gives the new window the focus
+    wait_focused(weight)
+    s.type("80.5")
+    s.key("Return")
+    table = s.find(log, name="体重列表")
+    today = datetime.date.today()
+    wait_equal("table after a weighing", lambda: column(table, 1), ["80.5"])
+    s.type("80")
+    s.key("Return")
+    s.find(s.window(MAIN), name="替换", role="push button")
+    s.key("Return")  # 替换, the default
+    wait_equal("table after replacing", lambda: column(table, 1), ["80"])
+
+    days = [today - datetime.timedelta(days=n) for n in range(13, -1, -1)]
+    path = os.path.join(os.environ["HOME"], "weights.csv")
+    with open(path, "w", encoding="utf-8", newline="") as file:
+        file.write("Date,Weight\r\n")
+        file.writelines(f"{d.year}/{d.month}/{d.day},80 kg\r\n" for d in days)
+        file.write(f"{days[0].isoformat()}x,81\r\n2020-01-01,abc\r\n")
+    s.press(s.find(log, name="导入…", role="push button"))
+    dialog = s.window("导入体重记录")
+    wait_focused(s.find(dialog, role="text"))
+    s.type(path)
+    s.key("Return")
+    s.wait_gone("导入体重记录")
+    report = "导入 13 条体重，跳过 1 条（这一天已有记录），2 行无法导入。\n" \
+             "第 16 行：日期无法识别\n第 17 行：体重不是数字"
+    s.find(s.window(MAIN), name=report, role="label")
+    s.key("Return")
+    s.wait_gone(MAIN)
+
+    def summary():
+        return next((name_of(n) for n in descendants(log)
+                     if role_of(n) == "label" and name_of(n).startswith("趋势")), None)
+
+    wait_equal("summary after the import", summary, "趋势 80 公斤，每周 0 公斤")
+    expect("dates in the table", column(table, 0)[:3], [d.isoformat() for d in days[:-4:-1]])
+    goal = s.find(log, name="目标体重（公斤）")
+    s.press(goal)
+    wait_focused(goal)
+    s.type("75")
+    s.key("Return")
+    wait_equal("summary with a goal", summary,
+               "趋势 80 公斤，每周 0 公斤；按目前趋势，不会达到目标体重")
+    s.close("体重记录")
+    s.window(ENTRIES[1][2])
+    s.wait_gone("体重记录")
+    close_tool(s, ENTRIES[1][2])
+
+
+SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan, diary, weights)}
 
 # --- input methods a scenario runs under ----------------------------------------------------
 

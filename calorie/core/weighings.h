@@ -1,0 +1,58 @@
+#pragma once
+// Where the weight log keeps its weighings and goal: the diary store's weighings table and its
+// goal_kg setting. The window sees only WeightBook, so a store it may not touch (damaged, newer)
+// leaves it working in memory.
+
+#include "calorie/core/weight_log.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace 方法_卡路里计算器 {
+class DiaryStore;
+}
+
+namespace 方法_体重记录 {
+
+class WeightBook {
+  public:
+    virtual ~WeightBook() = default;
+    virtual QList<Weighing> Weighings() const = 0;
+    virtual std::optional<double> Goal() const = 0;
+    // Each keeps one change whole or nothing of it; false (and Problem) when it could not.
+    virtual bool Keep(const WeighingChange& change) = 0;
+    virtual bool KeepGoal(std::optional<double> goal) = 0;
+    virtual QString Problem() const = 0;
+    // Each diary day's total intake; nothing while the diary is off.
+    virtual std::optional<QList<DayKcal>> Intake() const = 0;
+};
+
+// The diary store at path: opened, never made until the first change is kept. A store it may
+// not change is reported once (OpeningProblem) and the book then keeps in memory.
+class DiaryBook final : public WeightBook {
+  public:
+    explicit DiaryBook(const QString& path);
+    ~DiaryBook() override;
+
+    QString OpeningProblem() const { return m_openingProblem; }
+
+    QList<Weighing> Weighings() const override;
+    std::optional<double> Goal() const override;
+    bool Keep(const WeighingChange& change) override;
+    bool KeepGoal(std::optional<double> goal) override;
+    QString Problem() const override;
+    std::optional<QList<DayKcal>> Intake() const override;
+
+  private:
+    bool Ready(); // the store open for writing, made if it is missing
+
+    std::unique_ptr<方法_卡路里计算器::DiaryStore> m_store;
+    bool m_inMemory = false;
+    QString m_openingProblem;
+};
+
+// The latest weighing in the diary store at path, if there is a store and a weighing.
+std::optional<double> LatestWeight(const QString& path);
+
+} // namespace 方法_体重记录

@@ -1,0 +1,197 @@
+// The weight log's core: the trend, the weekly rate and the forecast against figures worked out
+// by hand; typed weights; the CSV files it reads; its undo history.
+
+#include "calorie/core/weight_log.h"
+
+#include <QTest>
+
+using namespace 方法_体重记录;
+
+namespace {
+
+// "2025-01-01=70;2025-01-07=69.4"
+QList<Weighing> Weighings(const QString& text) {
+    QList<Weighing> weighings;
+    for (const QString& item : text.split(u';', Qt::SkipEmptyParts))
+        weighings.append({QDate::fromString(item.section(u'=', 0, 0), Qt::ISODate),
+                          item.section(u'=', 1).toDouble()});
+    return weighings;
+}
+
+QString Text(const QList<Weighing>& weighings) {
+    QStringList items;
+    for (const Weighing& w : weighings)
+        items.append(w.day.toString(Qt::ISODate) + u'=' + QString::number(w.kg));
+    return items.join(u';');
+}
+
+} // namespace
+
+class TestWeightLog : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void trend_data();
+    void trend();
+    void typedKg_data();
+    void typedKg();
+    void importCsv_data();
+    void importCsv();
+    void undoRedo();
+    void intakeAverage_data();
+    void intakeAverage();
+};
+
+void TestWeightLog::trend_data() {
+    QTest::addColumn<QString>("weighings");
+    QTest::addColumn<double>("goal"); // 0: none
+    QTest::addColumn<double>("latest");
+    QTest::addColumn<QString>("summary");
+    // 72.35 is a hair below the half in binary.
+    QTest::newRow("single weighing") << "2025-03-01=72.35" << 65.0 << 72.35 << "趋势 72.3 公斤";
+    // Days 2 and 3 weigh 79.5 and 79: 80, 79.95, 79.855, 79.7195.
+    QTest::newRow("gap interpolated")
+        << "2025-01-01=80;2025-01-04=78.5" << 0.0 << 79.7195 << "趋势 79.7 公斤";
+    QTest::newRow("six days: no rate")
+        << "2025-01-01=70;2025-01-06=69.5" << 69.0 << 69.868559 << "趋势 69.9 公斤";
+    // Slope of the 7 trend days -0.0299737 a day; 0.8217031 kg to go: 27.4 days, so 28.
+    QTest::newRow("seven days: rate and forecast")
+        << "2025-01-01=70;2025-01-07=69.4" << 69.0 << 69.8217031
+        << "趋势 69.8 公斤，每周 -0.2 公斤；按目前趋势，预计 2025年2月4日 达到 69 公斤";
+    QTest::newRow("moving away") << "2025-01-01=70;2025-01-07=69.4" << 72.0 << 69.8217031
+                                 << "趋势 69.8 公斤，每周 -0.2 公斤；按目前趋势，不会达到目标体重";
+    QTest::newRow("flat") << "2025-01-01=70;2025-01-07=70" << 65.0 << 70.0
+                          << "趋势 70 公斤，每周 0 公斤；按目前趋势，不会达到目标体重";
+    // 69 + 1.5 × 0.9^7; the slope of 69 + 1.5 × 0.9^n over n = 0..7 is -0.1111812 a day.
+    QTest::newRow("goal passed") << "2025-01-01=70.5;2025-01-02=69;2025-01-08=69" << 69.8
+                                 << 69.71744535 << "趋势 69.7 公斤，每周 -0.8 公斤；已达到目标体重";
+    QTest::newRow("at the goal to 0.1 kg")
+        << "2025-01-01=70.5;2025-01-02=69;2025-01-08=69" << 69.68 << 69.71744535
+        << "趋势 69.7 公斤，每周 -0.8 公斤；已达到目标体重";
+    // 70 + 20 × 0.9^n for 101 days: flat over the last 28 days, -0.67 a week over all of them.
+    QTest::newRow("rate over the last 28 days")
+        << "2025-01-01=90;2025-01-02=70;2025-04-11=70" << 0.0 << 70.000531228
+        << "趋势 70 公斤，每周 0 公斤";
+}
+
+void TestWeightLog::trend() {
+    QFETCH(QString, weighings);
+    QFETCH(double, goal);
+    QFETCH(double, latest);
+    QFETCH(QString, summary);
+    const QList<Weighing> log = Weighings(weighings);
+    const Trend trend = TrendOf(log);
+    QCOMPARE(trend.values.size(), log.constFirst().day.daysTo(log.constLast().day) + 1);
+    QVERIFY(qAbs(trend.Latest() - latest) < 1e-8);
+    QCOMPARE(SummaryText(log, trend, goal ? std::optional(goal) : std::nullopt), summary);
+}
+
+void TestWeightLog::typedKg_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("kg"); // 0: refused
+    QTest::newRow("plain") << "72.5" << 72.5;
+    QTest::newRow("full-width") << "７２．５" << 72.5;
+    QTest::newRow("unit after it") << "72.55公斤" << 72.55;
+    QTest::newRow("lowest") << "20" << 20.0;
+    QTest::newRow("highest") << "300" << 300.0;
+    QTest::newRow("below") << "19.99" << 0.0;
+    QTest::newRow("above") << "300.01" << 0.0;
+    QTest::newRow("three decimals") << "72.125" << 0.0;
+    QTest::newRow("letters") << "abc" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+}
+
+void TestWeightLog::typedKg() {
+    QFETCH(QString, typed);
+    QFETCH(double, kg);
+    QCOMPARE(ParseKg(typed).value_or(0), kg);
+}
+
+void TestWeightLog::importCsv_data() {
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("weighings");
+    QTest::addColumn<QString>("reasons");
+    QTest::newRow("own export") << QByteArray("\xEF\xBB\xBF日期,体重（公斤）,趋势（公斤）\r\n"
+                                              "2025-01-01,80,80\r\n2025-01-04,78.5,79.7\r\n")
+                                << "2025-01-01=80;2025-01-04=78.5"
+                                << "";
+    QTest::newRow("Date,Weight with kg and Y/M/D")
+        << QByteArray("Date,Weight\n2025/1/2,72.5 kg\n2025/1/3,72.4KG\n\n2025-1-4,72.3\n")
+        << "2025-01-02=72.5;2025-01-03=72.4;2025-01-04=72.3"
+        << "";
+    // 160 lb = 72.5747792 kg, 200.5 lb = 90.945270185 kg.
+    QTest::newRow("pounds") << QByteArray(
+                                   "date,\"Weight (lbs)\"\n2025-01-02,160\n2025-01-03,200.5\n")
+                            << "2025-01-02=72.57;2025-01-03=90.95"
+                            << "";
+    QTest::newRow("磅") << QByteArray("日期,体重(磅)\n2025-01-02,160\n") << "2025-01-02=72.57"
+                        << "";
+    QTest::newRow("no heading") << QByteArray("2025-01-02,70\n") << "2025-01-02=70"
+                                << "";
+    QTest::newRow("refusals")
+        << QByteArray("Date,Weight\n2025-13-01,70\n2025-01-05,heavy\n2025-01-06,19.9\n"
+                      "2025-01-07,300.5\n2025-06-02,70\n2025-06-01,70\n2025-06-01,71\n")
+        << "2025-06-01=70"
+        << "第 2 行：日期无法识别|第 3 行：体重不是数字|第 4 行：体重不在 20 到 300 公斤之间|"
+           "第 5 行：体重不在 20 到 300 公斤之间|第 6 行：日期晚于今天|"
+           "第 8 行：这一天在前面的行里已有体重";
+}
+
+void TestWeightLog::importCsv() {
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, weighings);
+    QFETCH(QString, reasons);
+    const CsvWeighings read = ParseCsv(csv, QDate(2025, 6, 1));
+    QCOMPARE(Text(read.weighings), weighings);
+    QCOMPARE(read.reasons.join(u'|'), reasons);
+    QCOMPARE(read.refused, read.reasons.size());
+}
+
+// Each step is kept before the log shows it; a step the keeper refuses changes nothing.
+void TestWeightLog::undoRedo() {
+    WeightLog log;
+    log.Reset(Weighings("2025-01-03=70;2025-01-01=71"));
+    int kept = 0;
+    const WeightLog::Keeper keep = [&kept](const WeighingChange&) { return ++kept, true; };
+    const WeightLog::Keeper refuse = [](const WeighingChange&) { return false; };
+
+    QVERIFY(log.Do(log.Recording(QDate(2025, 1, 2), 70.5), keep));
+    QVERIFY(log.Do(log.Recording(QDate(2025, 1, 3), 69.5), keep));
+    QCOMPARE(Text(log.Weighings()), "2025-01-01=71;2025-01-02=70.5;2025-01-03=69.5");
+    QVERIFY(!log.Do(log.Removing(QDate(2025, 1, 1)), refuse));
+    QVERIFY(!log.Undo(refuse));
+    QCOMPARE(Text(log.Weighings()), "2025-01-01=71;2025-01-02=70.5;2025-01-03=69.5");
+
+    int skipped = 0;
+    QVERIFY(log.Do(log.Adding(Weighings("2025-01-01=80;2025-01-04=69"), &skipped), keep));
+    QCOMPARE(skipped, 1);
+    QVERIFY(log.Undo(keep) && log.Undo(keep));
+    QCOMPARE(Text(log.Weighings()), "2025-01-01=71;2025-01-02=70.5;2025-01-03=70");
+    QVERIFY(log.Redo(keep));
+    QCOMPARE(Text(log.Weighings()), "2025-01-01=71;2025-01-02=70.5;2025-01-03=69.5");
+    QCOMPARE(kept, 6);
+    QVERIFY(log.Do(log.Removing(QDate(2025, 1, 2)), keep));
+    QVERIFY(!log.CanRedo());
+}
+
+void TestWeightLog::intakeAverage_data() {
+    QTest::addColumn<QString>("days"); // day=kcal as the weighings are written
+    QTest::addColumn<QString>("text");
+    // 5-25 is seven days back; (1800 + 2001) / 2 is an exact half.
+    QTest::newRow("days with entries") << "2025-05-25=3000;2025-05-26=1800;2025-06-01=2001"
+                                       << "近 7 天平均 1900 大卡";
+    QTest::newRow("none this week") << "2025-05-25=3000"
+                                    << "近 7 天没有饮食记录";
+}
+
+void TestWeightLog::intakeAverage() {
+    QFETCH(QString, days);
+    QFETCH(QString, text);
+    QList<DayKcal> intake;
+    for (const Weighing& day : Weighings(days))
+        intake.append({day.day, day.kg});
+    QCOMPARE(AverageText(intake, QDate(2025, 6, 1)), text);
+}
+
+QTEST_GUILESS_MAIN(TestWeightLog)
+#include "test_weight_log.moc"
