@@ -20,6 +20,9 @@ using namespace 方法_卡路里计算器;
 
 namespace {
 
+// The one refusal for a target outside the range, typed or worked out.
+const QString RefusedTarget = QStringLiteral("请正确填写您的“每日目标”！");
+
 const QString Units[] = {QStringLiteral("岁"), QStringLiteral("厘米"), QStringLiteral("千克")};
 
 QString PaceText(double pace) {
@@ -131,7 +134,7 @@ QStringList DailyTargetDialog::Texts() const {
     return {m_values[0]->text(), m_values[1]->text(), m_values[2]->text()};
 }
 
-DailyTarget DailyTargetDialog::Worked(int* bmr) const {
+DailyTarget DailyTargetDialog::TargetFromFigures(int* bmr) const {
     const QStringList texts = Texts();
     *bmr = 方法_基础代谢计算::Bmr(ChosenSex(), LeadingNumber(texts[0]), LeadingNumber(texts[1]),
                                   LeadingNumber(texts[2]));
@@ -149,7 +152,15 @@ void DailyTargetDialog::ShowResult() {
                    : QStringLiteral("直接输入的目标为 %1–%2 大卡。").arg(MinTarget).arg(MaxTarget);
     } else if (CheckFields(方法_基础代谢计算::Fields, Texts())) {
         text = QStringLiteral("填写年龄、身高和体重后，这里显示基础代谢率和每日目标。");
-    } else if (const DailyTarget target = Worked(&bmr); !target.floored) {
+    } else if (const DailyTarget target = TargetFromFigures(&bmr); !InTargetRange(target.kcal)) {
+        text =
+            QStringLiteral("基础代谢率 %1 大卡。按公式算得 %2 大卡，不在每日目标的 %3–%4 大卡之内，"
+                           "请直接输入目标。")
+                .arg(bmr)
+                .arg(target.kcal)
+                .arg(MinTarget)
+                .arg(MaxTarget);
+    } else if (!target.floored) {
         text = QStringLiteral("基础代谢率 %1 大卡，每日目标 %2 大卡。").arg(bmr).arg(target.kcal);
     } else {
         text = QStringLiteral("基础代谢率 %1 大卡。按公式算得的目标低于%2性的每日最低值，"
@@ -166,16 +177,17 @@ void DailyTargetDialog::accept() {
     std::optional<int> target;
     if (!m_direct->text().trimmed().isEmpty()) {
         target = ParseTarget(m_direct->text());
-        if (!target) {
-            ShowMessage(this, QStringLiteral("请正确填写您的“每日目标”！"));
-            return;
-        }
     } else if (const auto refusal = CheckFields(方法_基础代谢计算::Fields, Texts())) {
         ShowMessage(this, *refusal);
         return;
     } else {
         int bmr = 0;
-        target = Worked(&bmr).kcal;
+        if (const int worked = TargetFromFigures(&bmr).kcal; InTargetRange(worked))
+            target = worked;
+    }
+    if (!target) {
+        ShowMessage(this, RefusedTarget);
+        return;
     }
     m_target = target;
     QDialog::accept();

@@ -28,7 +28,7 @@ class DailyTargetDialog final : public QDialog {
     Sex ChosenSex() const;
     QStringList Texts() const;
     // The target from the body figures, which must have passed the check; bmr receives the rate.
-    方法_卡路里计算器::DailyTarget Worked(int* bmr) const;
+    方法_卡路里计算器::DailyTarget TargetFromFigures(int* bmr) const;
     void ShowResult();
 
     QRadioButton* m_male = nullptr;
