@@ -1,7 +1,8 @@
 #include "calorie/food_search.h"
 
+#include "calorie/input_method_relay.h"
+
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +31,13 @@ FoodSearch::FoodSearch(QTreeWidget* list, std::function<void()> add)
     // only its cells, and a screen reader would never find the field.
     : QObject(list), m_list(list), m_add(std::move(add)),
       m_field(new QLineEdit(list->parentWidget())),
-      m_notFound(new QLabel(QStringLiteral("没有找到"), m_field)) {
+      m_notFound(new QLabel(QStringLiteral("没有找到"), m_field)),
+      m_inputMethod(new InputMethodRelay(
+          this, list, m_field,
+          {.isOpen = [this] { return m_open; },
+           .open = [this] { Show(); },
+           .relayed = [this](bool textChanged,
+                             bool fromList) { Relayed(textChanged, fromList); }})) {
     m_field->setObjectName(QStringLiteral("Text_查找食物"));
     m_field->setAccessibleName(QStringLiteral("查找食物"));
     m_field->setPlaceholderText(QStringLiteral("名称、拼音或首字母"));
@@ -45,7 +52,7 @@ FoodSearch::FoodSearch(QTreeWidget* list, std::function<void()> add)
     m_list->viewport()->installEventFilter(this);
     m_field->installEventFilter(this);
     connect(m_field, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.isEmpty() && m_composing.isEmpty())
+        if (text.isEmpty() && m_inputMethod->Preedit().isEmpty())
             Close();
         else
             Filter();
@@ -99,11 +106,6 @@ bool FoodSearch::eventFilter(QObject* watched, QEvent* event) {
         return m_handingFocus;
     } else if (watched == m_list && event->type() == QEvent::KeyPress) {
         return ListKey(static_cast<QKeyEvent*>(event));
-    } else if ((watched == m_list || watched == m_field) && event->type() == QEvent::InputMethod) {
-        return Compose(watched, static_cast<QInputMethodEvent*>(event));
-    } else if (watched == m_list && event->type() == QEvent::InputMethodQuery) {
-        AnswerForField(static_cast<QInputMethodQueryEvent*>(event));
-        return true;
     } else if (watched == m_field && event->type() == QEvent::KeyPress) {
         return FieldKey(static_cast<QKeyEvent*>(event));
     }
@@ -149,57 +151,22 @@ bool FoodSearch::FieldKey(QKeyEvent* key) {
     }
 }
 
-// Chinese arrives through an input method, as a pre-edit and then committed characters.
-bool FoodSearch::Compose(QObject* watched, QInputMethodEvent* event) {
-    if (m_forwarding)
-        return false;
-    if (watched == m_list) {
-        // A commit can reach the list after the focus has left it.
-        const bool composing =
-            !event->preeditString().isEmpty() || !event->commitString().trimmed().isEmpty();
-        if (!m_list->hasFocus() || !(m_open || composing))
-            return false;
-        Show();
-    }
-    const QString before = m_field->text();
-    Forward(event);
-    if (m_field->text() == before) // otherwise the change has filtered already
+// Chinese arrives through the input method relay, as a pre-edit and then committed characters.
+void FoodSearch::Relayed(bool textChanged, bool fromList) {
+    if (!m_open) // the search closing cancelled the composition
+        return;
+    if (!textChanged) // otherwise the change has filtered already
         Filter();
-    if (watched == m_list && m_composing.isEmpty() && !m_field->text().isEmpty())
+    if (fromList && m_inputMethod->Preedit().isEmpty() && !m_field->text().isEmpty())
         FocusField();
-    return true;
-}
-
-void FoodSearch::Forward(QInputMethodEvent* event) {
-    m_composing = event->preeditString();
-    m_forwarding = true;
-    QCoreApplication::sendEvent(m_field, event);
-    m_forwarding = false;
-}
-
-// The candidate window opens at the field's cursor, where the pre-edit shows.
-void FoodSearch::AnswerForField(QInputMethodQueryEvent* query) const {
-    const QPoint offset = m_field->pos() - m_list->pos(); // siblings
-    for (int bit = 0; bit < 32; ++bit) {
-        const auto asked = Qt::InputMethodQuery(int(query->queries() & (1u << bit)));
-        if (!asked)
-            continue;
-        QVariant value = asked == Qt::ImEnabled ? QVariant(true) : m_field->inputMethodQuery(asked);
-        if (value.typeId() == QMetaType::QRect)
-            value = value.toRect().translated(offset);
-        query->setValue(asked, value);
-    }
-    query->accept();
 }
 
 // Esc cancels a composition the input method left alone, and only then ends the search.
 void FoodSearch::Escape() {
-    if (m_composing.isEmpty()) {
+    if (m_inputMethod->Preedit().isEmpty())
         Close();
-        return;
-    }
-    QInputMethodEvent cancel;
-    Compose(m_field, &cancel);
+    else
+        m_inputMethod->Cancel();
 }
 
 void FoodSearch::Show() {
@@ -235,10 +202,8 @@ void FoodSearch::Close() {
     if (!m_open)
         return;
     m_open = false;
-    if (!m_composing.isEmpty()) {
-        QInputMethodEvent cancel;
-        Forward(&cancel);
-    }
+    if (!m_inputMethod->Preedit().isEmpty())
+        m_inputMethod->Cancel();
     if (m_field->hasFocus()) {
         m_handingFocus = true;
         m_list->setFocus(Qt::OtherFocusReason);
@@ -322,19 +287,20 @@ void FoodSearch::Filter() {
 // that finds nothing, by initials (巡回赛 for xhs). Each tier is tried when those before it find
 // nothing. A weight at the end of the text takes no part in finding.
 QList<QStringList> FoodSearch::Queries() const {
-    const QString text = m_composing.isEmpty() ? m_portion.words : m_field->text();
+    const QString& preedit = m_inputMethod->Preedit();
+    const QString text = preedit.isEmpty() ? m_portion.words : m_field->text();
     const int cursor = m_field->cursorPosition();
     const QString before = food_finder::Normalized(text.left(cursor));
     const QString after = food_finder::Normalized(text.mid(cursor));
     QString full;
     QString initials;
-    for (const QString& syllable : food_finder::Pinyin(m_composing)) {
+    for (const QString& syllable : food_finder::Pinyin(preedit)) {
         full += syllable;
         initials += syllable.front();
     }
-    if (std::none_of(m_composing.begin(), m_composing.end(),
+    if (std::none_of(preedit.begin(), preedit.end(),
                      [](QChar c) { return c.script() == QChar::Script_Han; }))
         return {{before + full + after}};
-    return {{before + food_finder::Normalized(m_composing) + after, before + full + after},
+    return {{before + food_finder::Normalized(preedit) + after, before + full + after},
             {before + initials + after}};
 }

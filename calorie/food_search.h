@@ -12,8 +12,7 @@
 #include <functional>
 #include <vector>
 
-class QInputMethodEvent;
-class QInputMethodQueryEvent;
+class InputMethodRelay;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -44,9 +43,7 @@ class FoodSearch final : public QObject {
     void Place();
     bool ListKey(QKeyEvent* key);
     bool FieldKey(QKeyEvent* key);
-    bool Compose(QObject* watched, QInputMethodEvent* event);
-    void Forward(QInputMethodEvent* event);
-    void AnswerForField(QInputMethodQueryEvent* query) const;
+    void Relayed(bool textChanged, bool fromList);
     void Escape();
     void Show();
     void FocusField();
@@ -60,13 +57,12 @@ class FoodSearch final : public QObject {
     std::function<void()> m_add;
     QLineEdit* m_field;
     QLabel* m_notFound;
+    InputMethodRelay* m_inputMethod;
     std::vector<food_finder::FoodKeys> m_keys;
     方法_卡路里计算器::PortionQuery m_portion;
     std::vector<bool> m_listed; // rows the list shows while no search is open
-    QString m_composing;        // the input method's pre-edit, shown in the field
     QTreeWidgetItem* m_before = nullptr;
     bool m_prepared = false;
     bool m_open = false;
     bool m_handingFocus = false;
-    bool m_forwarding = false;
 };
