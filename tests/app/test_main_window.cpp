@@ -38,16 +38,15 @@ QWidget* Child(QWidget& window, const QString& name) {
 // its lines closer.
 QRectF TextArea(const QLabel* label) {
     const QRectF room = label->contentsRect();
-    if (label->textFormat() != Qt::RichText) {
-        const int wrap = label->wordWrap() ? Qt::TextWordWrap : 0;
+    const int wrap = label->wordWrap() ? Qt::TextWordWrap : 0;
+    if (label->textFormat() != Qt::RichText)
         return QFontMetricsF(label->font(), label)
             .boundingRect(room, int(label->alignment()) | wrap, label->text());
-    }
     QTextDocument document;
     document.setDefaultFont(label->font());
     document.setDocumentMargin(0);
     document.setHtml(label->text());
-    document.setTextWidth(label->wordWrap() ? room.width() : -1);
+    document.setTextWidth(wrap ? room.width() : -1);
     QRectF area;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const QPointF top = document.documentLayout()->blockBoundingRect(block).topLeft();
@@ -290,13 +289,8 @@ void TestMainWindow::closingMainWindowEndsProgram() {
 void TestMainWindow::labelsHoldTheirTexts_data() {
     QTest::addColumn<int>("tool"); // -1 for the launcher
     QTest::newRow("launcher") << -1;
-    QTest::newRow("1分钟了解自己") << 0;
-    QTest::newRow("卡路里计算器") << 1;
-    QTest::newRow("身体质量指数") << 2;
-    QTest::newRow("标准体重计算") << 3;
-    QTest::newRow("基础代谢计算") << 4;
-    QTest::newRow("健康体重范围") << 5;
-    QTest::newRow("燃脂运动计算") << 6;
+    for (int i = 0; i < 7; ++i)
+        QTest::addRow("%s", qPrintable(Tools()[std::size_t(i)].caption)) << i;
 }
 
 // Registered a second time at QT_SCALE_FACTOR=2, where the glyphs are hinted at twice the size.
@@ -311,26 +305,15 @@ void TestMainWindow::labelsHoldTheirTexts() {
     QVERIFY(QTest::qWaitForWindowExposed(window));
     const bool hasSong = QFontDatabase::hasFamily(QStringLiteral("宋体")) ||
                          QFontDatabase::hasFamily(QStringLiteral("SimSun"));
-    int texts = 0;
+    QStringList cut;
     for (const QLabel* label : window->findChildren<QLabel*>()) {
-        if (label->text().isEmpty())
-            continue;
-        ++texts;
-        const QRectF area = TextArea(label);
-        QVERIFY2(QRectF(label->contentsRect()).contains(area),
-                 qPrintable(QStringLiteral("%1 %2: %3 x %4 at %5, %6 in %7 x %8")
-                                .arg(label->objectName(), label->text().left(12))
-                                .arg(area.width())
-                                .arg(area.height())
-                                .arg(area.x())
-                                .arg(area.y())
-                                .arg(label->contentsRect().width())
-                                .arg(label->contentsRect().height())));
+        if (!label->text().isEmpty() && !QRectF(label->contentsRect()).contains(TextArea(label)))
+            cut << label->objectName();
         // Song type, where the machine has no 宋体, from the CJK Song face Debian ships.
         if (label->font().families().contains(QStringLiteral("宋体")) && !hasSong)
             QCOMPARE(QFontInfo(label->font()).family(), QStringLiteral("Noto Serif CJK SC"));
     }
-    QVERIFY(texts >= 1);
+    QCOMPARE(cut.join(u' '), QString());
 }
 
 void TestMainWindow::cleanup() {
