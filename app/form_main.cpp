@@ -57,6 +57,7 @@ void Form_Main::CreateEntries(QWidget* background) {
         title->setObjectName(QStringLiteral("Label_Title(%1)").arg(i));
         title->setGeometry(textLeft, 24, 150, 16);
         title->setFont(SongFont(12, true));
+        HoldWholeLine(title);
         title->setStyleSheet(QStringLiteral("color: %1;").arg(entry.titleColor));
 
         auto* tip = new QLabel(panel);

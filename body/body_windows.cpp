@@ -9,7 +9,7 @@ namespace {
 const BodyField Age{QStringLiteral("年龄："), QStringLiteral("岁")};
 const BodyField Height{QStringLiteral("身高："), QStringLiteral("厘米")};
 const BodyField Weight{QStringLiteral("体重："), QStringLiteral("千克")};
-const QString AskAllFour = QStringLiteral("请输入您的性别、年龄、身高和体重：");
+const QString SexAgeHeightWeightPrompt = QStringLiteral("请输入您的性别、年龄、身高和体重：");
 
 // Runs the module's Calculate on the concrete window when its button is clicked.
 template <typename Form> void OnCalculate(Form* form, void (*calculate)(Form&)) {
@@ -66,7 +66,7 @@ Form_基础代谢计算::Form_基础代谢计算()
               "基础代谢率对减肥有非常大的影响，每天适量的运动有助于提高身体的基础代谢率，而节食("
               "极端是绝"
               "食)会降低人的基础代谢率。通过性别，年龄，身高和体重能粗略计算基础代谢率。\r\n"),
-          .prompt = AskAllFour,
+          .prompt = SexAgeHeightWeightPrompt,
           .picture = QStringLiteral("header_bmr.svg"),
           .asksSex = true,
           .fields = {Age, Height, Weight},
@@ -113,7 +113,7 @@ Form_一分钟彻底了解自己::Form_一分钟彻底了解自己()
           .tip = QStringLiteral(
               "1分钟彻底了解自己的标准体重，健康体重范围，BMI指数（即身体质量指数），"
               "基础代谢率和燃脂运动中低强度运动心率，看看自己是否需要减肥了。\r\n"),
-          .prompt = AskAllFour,
+          .prompt = SexAgeHeightWeightPrompt,
           .picture = QStringLiteral("header_self_assessment.svg"),
           .asksSex = true,
           .fields = {Age, Height, Weight},

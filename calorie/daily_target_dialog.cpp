@@ -22,7 +22,11 @@ using namespace 方法_卡路里计算器;
 
 namespace {
 
-const QString Units[] = {QStringLiteral("岁"), QStringLiteral("厘米"), QStringLiteral("千克")};
+// The one refusal for a target outside the range, typed or worked out.
+const QString RefusedTarget = QStringLiteral("请正确填写您的“每日目标”！");
+
+const QString FigureUnits[] = {QStringLiteral("岁"), QStringLiteral("厘米"),
+                               QStringLiteral("千克")};
 
 QString PaceText(double pace) {
     return pace == 0 ? QStringLiteral("保持体重")
@@ -35,21 +39,21 @@ DailyTargetDialog::DailyTargetDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("每日目标"));
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    form->addRow(QStringLiteral("性别："), SexRow());
+    form->addRow(QStringLiteral("性别："), CreateSexRow());
     const QString names[] = {QStringLiteral("年龄"), QStringLiteral("身高"),
                              QStringLiteral("体重")};
     for (int i = 0; i < 3; ++i) {
-        m_values[i] = Field(i, names[i]);
+        m_figures[i] = CreateFigureField(i, names[i]);
         auto* row = new QHBoxLayout;
-        row->addWidget(m_values[i]);
-        row->addWidget(new QLabel(Units[i]));
+        row->addWidget(m_figures[i]);
+        row->addWidget(new QLabel(FigureUnits[i]));
         row->addStretch();
         form->addRow(names[i] + QStringLiteral("："), row);
     }
 
     // The latest weighing of the weight log is the weight to start from.
     if (const auto kg = 方法_体重记录::LatestWeight(DiaryStore::DefaultPath()))
-        m_values[2]->setText(FormatNumber(*kg));
+        m_figures[2]->setText(FormatNumber(*kg));
 
     m_activity = new QComboBox;
     m_activity->setObjectName(QStringLiteral("Combo_活动量"));
@@ -65,19 +69,19 @@ DailyTargetDialog::DailyTargetDialog(QWidget* parent) : QDialog(parent) {
         m_pace->addItem(PaceText(pace));
     form->addRow(QStringLiteral("减重速度："), m_pace);
 
-    m_result = new QLabel;
-    m_result->setObjectName(QStringLiteral("Label_结果"));
-    m_result->setWordWrap(true);
-    m_result->setMinimumHeight(2 * m_result->fontMetrics().lineSpacing());
-    form->addRow(m_result);
+    m_resultLine = new QLabel;
+    m_resultLine->setObjectName(QStringLiteral("Label_结果"));
+    m_resultLine->setWordWrap(true);
+    m_resultLine->setMinimumHeight(2 * m_resultLine->fontMetrics().lineSpacing());
+    form->addRow(m_resultLine);
 
-    m_direct = new QLineEdit;
-    m_direct->setObjectName(QStringLiteral("Text_目标"));
-    m_direct->setAccessibleName(QStringLiteral("直接输入目标"));
-    m_direct->setPlaceholderText(QStringLiteral("%1–%2").arg(MinTarget).arg(MaxTarget));
-    m_direct->setMaximumWidth(100);
+    m_typedTarget = new QLineEdit;
+    m_typedTarget->setObjectName(QStringLiteral("Text_目标"));
+    m_typedTarget->setAccessibleName(QStringLiteral("直接输入目标"));
+    m_typedTarget->setPlaceholderText(QStringLiteral("%1–%2").arg(MinTarget).arg(MaxTarget));
+    m_typedTarget->setMaximumWidth(100);
     auto* direct = new QHBoxLayout;
-    direct->addWidget(m_direct);
+    direct->addWidget(m_typedTarget);
     direct->addWidget(new QLabel(QStringLiteral("大卡（填写后不再按上面计算）")));
     direct->addStretch();
     form->addRow(QStringLiteral("或直接输入："), direct);
@@ -93,17 +97,17 @@ DailyTargetDialog::DailyTargetDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    for (QLineEdit* field : {m_values[0], m_values[1], m_values[2], m_direct})
+    for (QLineEdit* field : {m_figures[0], m_figures[1], m_figures[2], m_typedTarget})
         connect(field, &QLineEdit::textChanged, this, &DailyTargetDialog::ShowResult);
     for (QComboBox* box : {m_activity, m_pace})
         connect(box, &QComboBox::currentIndexChanged, this, &DailyTargetDialog::ShowResult);
     connect(m_female, &QRadioButton::toggled, this, &DailyTargetDialog::ShowResult);
     m_pace->setCurrentIndex(2); // half a kilogram a week, the pace most advice gives
     ShowResult();
-    m_values[0]->setFocus();
+    m_figures[0]->setFocus();
 }
 
-QWidget* DailyTargetDialog::SexRow() {
+QWidget* DailyTargetDialog::CreateSexRow() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -121,7 +125,7 @@ QWidget* DailyTargetDialog::SexRow() {
     return row;
 }
 
-QLineEdit* DailyTargetDialog::Field(int index, const QString& name) {
+QLineEdit* DailyTargetDialog::CreateFigureField(int index, const QString& name) {
     auto* field = new QLineEdit;
     field->setObjectName(QStringLiteral("Text_Value(%1)").arg(index));
     field->setAccessibleName(name);
@@ -133,12 +137,12 @@ Sex DailyTargetDialog::ChosenSex() const {
     return m_female->isChecked() ? Sex::Female : Sex::Male;
 }
 
-QStringList DailyTargetDialog::Texts() const {
-    return {m_values[0]->text(), m_values[1]->text(), m_values[2]->text()};
+QStringList DailyTargetDialog::FigureTexts() const {
+    return {m_figures[0]->text(), m_figures[1]->text(), m_figures[2]->text()};
 }
 
-DailyTarget DailyTargetDialog::Worked(int* bmr) const {
-    const QStringList texts = Texts();
+DailyTarget DailyTargetDialog::TargetFromFigures(int* bmr) const {
+    const QStringList texts = FigureTexts();
     *bmr = 方法_基础代谢计算::Bmr(ChosenSex(), LeadingNumber(texts[0]), LeadingNumber(texts[1]),
                                   LeadingNumber(texts[2]));
     return TargetFrom(ChosenSex(), *bmr, Activities[size_t(m_activity->currentIndex())].factor,
@@ -148,14 +152,22 @@ DailyTarget DailyTargetDialog::Worked(int* bmr) const {
 void DailyTargetDialog::ShowResult() {
     QString text;
     int bmr = 0;
-    if (!m_direct->text().trimmed().isEmpty()) {
-        const auto typed = ParseTarget(m_direct->text());
+    if (!m_typedTarget->text().trimmed().isEmpty()) {
+        const auto typed = ParseTarget(m_typedTarget->text());
         text = typed
                    ? QStringLiteral("每日目标 %1 大卡。").arg(*typed)
                    : QStringLiteral("直接输入的目标为 %1–%2 大卡。").arg(MinTarget).arg(MaxTarget);
-    } else if (CheckFields(方法_基础代谢计算::Fields, Texts())) {
+    } else if (CheckFields(方法_基础代谢计算::Fields, FigureTexts())) {
         text = QStringLiteral("填写年龄、身高和体重后，这里显示基础代谢率和每日目标。");
-    } else if (const DailyTarget target = Worked(&bmr); !target.floored) {
+    } else if (const DailyTarget target = TargetFromFigures(&bmr); !InTargetRange(target.kcal)) {
+        text =
+            QStringLiteral("基础代谢率 %1 大卡。按公式算得 %2 大卡，不在每日目标的 %3–%4 大卡之内，"
+                           "请直接输入目标。")
+                .arg(bmr)
+                .arg(target.kcal)
+                .arg(MinTarget)
+                .arg(MaxTarget);
+    } else if (!target.floored) {
         text = QStringLiteral("基础代谢率 %1 大卡，每日目标 %2 大卡。").arg(bmr).arg(target.kcal);
     } else {
         text = QStringLiteral("基础代谢率 %1 大卡。按公式算得的目标低于%2性的每日最低值，"
@@ -164,24 +176,25 @@ void DailyTargetDialog::ShowResult() {
                    .arg(ChosenSex() == Sex::Female ? QStringLiteral("女") : QStringLiteral("男"))
                    .arg(target.kcal);
     }
-    m_result->setText(text);
-    m_result->setAccessibleName(text);
+    m_resultLine->setText(text);
+    m_resultLine->setAccessibleName(text);
 }
 
 void DailyTargetDialog::accept() {
     std::optional<int> target;
-    if (!m_direct->text().trimmed().isEmpty()) {
-        target = ParseTarget(m_direct->text());
-        if (!target) {
-            ShowMessage(this, QStringLiteral("请正确填写您的“每日目标”！"));
-            return;
-        }
-    } else if (const auto refusal = CheckFields(方法_基础代谢计算::Fields, Texts())) {
+    if (!m_typedTarget->text().trimmed().isEmpty()) {
+        target = ParseTarget(m_typedTarget->text());
+    } else if (const auto refusal = CheckFields(方法_基础代谢计算::Fields, FigureTexts())) {
         ShowMessage(this, *refusal);
         return;
     } else {
         int bmr = 0;
-        target = Worked(&bmr).kcal;
+        if (const int worked = TargetFromFigures(&bmr).kcal; InTargetRange(worked))
+            target = worked;
+    }
+    if (!target) {
+        ShowMessage(this, RefusedTarget);
+        return;
     }
     m_target = target;
     QDialog::accept();

@@ -23,20 +23,20 @@ class DailyTargetDialog final : public QDialog {
     void accept() override;
 
   private:
-    QWidget* SexRow();
-    QLineEdit* Field(int index, const QString& name);
+    QWidget* CreateSexRow();
+    QLineEdit* CreateFigureField(int index, const QString& name);
     Sex ChosenSex() const;
-    QStringList Texts() const;
+    QStringList FigureTexts() const;
     // The target from the body figures, which must have passed the check; bmr receives the rate.
-    方法_卡路里计算器::DailyTarget Worked(int* bmr) const;
+    方法_卡路里计算器::DailyTarget TargetFromFigures(int* bmr) const;
     void ShowResult();
 
     QRadioButton* m_male = nullptr;
     QRadioButton* m_female = nullptr;
-    QLineEdit* m_values[3] = {};
+    QLineEdit* m_figures[3] = {};
     QComboBox* m_activity = nullptr;
     QComboBox* m_pace = nullptr;
-    QLineEdit* m_direct = nullptr;
-    QLabel* m_result = nullptr;
+    QLineEdit* m_typedTarget = nullptr;
+    QLabel* m_resultLine = nullptr;
     std::optional<int> m_target;
 };

@@ -1,7 +1,8 @@
 #include "calorie/food_search.h"
 
+#include "calorie/input_method_relay.h"
+
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,9 +29,15 @@ bool Printable(const QKeyEvent* key) {
 FoodSearch::FoodSearch(QTreeWidget* list, Add add)
     // The field is the list's sibling, not its child: the accessibility of an item view lists
     // only its cells, and a screen reader would never find the field.
-    : QObject(list), m_list(list), m_add(std::move(add)),
+    : QObject(list), m_list(list), m_addSelected(std::move(add)),
       m_field(new QLineEdit(list->parentWidget())),
-      m_notFound(new QLabel(QStringLiteral("没有找到"), m_field)) {
+      m_notFound(new QLabel(QStringLiteral("没有找到"), m_field)),
+      m_inputMethod(new InputMethodRelay(
+          this, list, m_field,
+          {.isOpen = [this] { return m_open; },
+           .open = [this] { ShowField(); },
+           .relayed = [this](bool textChanged,
+                             bool fromList) { OnInputMethodRelayed(textChanged, fromList); }})) {
     m_field->setObjectName(QStringLiteral("Text_查找食物"));
     m_field->setAccessibleName(QStringLiteral("查找食物"));
     m_field->setPlaceholderText(QStringLiteral("名称、拼音或首字母"));
@@ -45,15 +52,15 @@ FoodSearch::FoodSearch(QTreeWidget* list, Add add)
     m_list->viewport()->installEventFilter(this);
     m_field->installEventFilter(this);
     connect(m_field, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.isEmpty() && m_composing.isEmpty())
-            Close();
+        if (text.isEmpty() && m_inputMethod->Preedit().isEmpty())
+            CloseField();
         else
             Filter();
     });
     // Leaving the list for another control of the window ends the search.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (m_open && now && now != m_field && now != m_list && now->window() == m_list->window())
-            Close();
+            CloseField();
     });
 }
 
@@ -68,19 +75,19 @@ void FoodSearch::Prepare() {
     }
     // Drawn once unseen, so that the style has its pieces of the field ready for the first
     // keystroke.
-    Place();
+    PlaceField();
     m_field->grab();
     m_prepared = true;
 }
 
 void FoodSearch::Reset() {
-    Close();
-    m_before = nullptr;
+    CloseField();
+    m_selectedBefore = nullptr;
     m_prepared = false;
     QTimer::singleShot(0, this, &FoodSearch::Prepare);
 }
 
-void FoodSearch::Place() {
+void FoodSearch::PlaceField() {
     const QRect area(m_list->viewport()->mapTo(m_field->parentWidget(), QPoint(0, 0)),
                      m_list->viewport()->size());
     const int height = m_field->sizeHint().height();
@@ -98,48 +105,42 @@ bool FoodSearch::eventFilter(QObject* watched, QEvent* event) {
         // either way, and repainting all of it would add a full repaint to the first keystroke.
         return m_handingFocus;
     } else if (watched == m_list && event->type() == QEvent::KeyPress) {
-        return ListKey(static_cast<QKeyEvent*>(event));
-    } else if ((watched == m_list || watched == m_field) && event->type() == QEvent::InputMethod) {
-        return Compose(watched, static_cast<QInputMethodEvent*>(event));
-    } else if (watched == m_list && event->type() == QEvent::InputMethodQuery) {
-        AnswerForField(static_cast<QInputMethodQueryEvent*>(event));
-        return true;
+        return OnListKey(static_cast<QKeyEvent*>(event));
     } else if (watched == m_field && event->type() == QEvent::KeyPress) {
-        return FieldKey(static_cast<QKeyEvent*>(event));
+        return OnFieldKey(static_cast<QKeyEvent*>(event));
     }
     return false;
 }
 
-bool FoodSearch::ListKey(QKeyEvent* key) {
+bool FoodSearch::OnListKey(QKeyEvent* key) {
     if (m_open && key->key() == Qt::Key_Escape) {
-        Escape();
+        OnEscape();
         return true;
     }
     if (key->matches(QKeySequence::Find)) {
-        Open(QString());
+        OpenField(QString());
         return true;
     }
     if (Printable(key)) {
-        Open(key->text());
+        OpenField(key->text());
         return true;
     }
     return false;
 }
 
-bool FoodSearch::FieldKey(QKeyEvent* key) {
+bool FoodSearch::OnFieldKey(QKeyEvent* key) {
     switch (key->key()) {
     case Qt::Key_Escape:
-        Escape();
+        OnEscape();
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (m_portion.refused) // the hint in the field says why
             return true;
-        if (const auto refusal = m_add()) {
+        if (const auto refusal = m_addSelected())
             ShowHint(*refusal);
-        } else {
-            Close();
-        }
+        else
+            CloseField();
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
@@ -152,68 +153,33 @@ bool FoodSearch::FieldKey(QKeyEvent* key) {
     }
 }
 
-// Chinese arrives through an input method, as a pre-edit and then committed characters.
-bool FoodSearch::Compose(QObject* watched, QInputMethodEvent* event) {
-    if (m_forwarding)
-        return false;
-    if (watched == m_list) {
-        // A commit can reach the list after the focus has left it.
-        const bool composing =
-            !event->preeditString().isEmpty() || !event->commitString().trimmed().isEmpty();
-        if (!m_list->hasFocus() || !(m_open || composing))
-            return false;
-        Show();
-    }
-    const QString before = m_field->text();
-    Forward(event);
-    if (m_field->text() == before) // otherwise the change has filtered already
+// Chinese arrives through the input method relay, as a pre-edit and then committed characters.
+void FoodSearch::OnInputMethodRelayed(bool textChanged, bool fromList) {
+    if (!m_open) // the search closing cancelled the composition
+        return;
+    if (!textChanged) // otherwise the change has filtered already
         Filter();
-    if (watched == m_list && m_composing.isEmpty() && !m_field->text().isEmpty())
+    if (fromList && m_inputMethod->Preedit().isEmpty() && !m_field->text().isEmpty())
         FocusField();
-    return true;
-}
-
-void FoodSearch::Forward(QInputMethodEvent* event) {
-    m_composing = event->preeditString();
-    m_forwarding = true;
-    QCoreApplication::sendEvent(m_field, event);
-    m_forwarding = false;
-}
-
-// The candidate window opens at the field's cursor, where the pre-edit shows.
-void FoodSearch::AnswerForField(QInputMethodQueryEvent* query) const {
-    const QPoint offset = m_field->pos() - m_list->pos(); // siblings
-    for (int bit = 0; bit < 32; ++bit) {
-        const auto asked = Qt::InputMethodQuery(int(query->queries() & (1u << bit)));
-        if (!asked)
-            continue;
-        QVariant value = asked == Qt::ImEnabled ? QVariant(true) : m_field->inputMethodQuery(asked);
-        if (value.typeId() == QMetaType::QRect)
-            value = value.toRect().translated(offset);
-        query->setValue(asked, value);
-    }
-    query->accept();
 }
 
 // Esc cancels a composition the input method left alone, and only then ends the search.
-void FoodSearch::Escape() {
-    if (m_composing.isEmpty()) {
-        Close();
-        return;
-    }
-    QInputMethodEvent cancel;
-    Compose(m_field, &cancel);
+void FoodSearch::OnEscape() {
+    if (m_inputMethod->Preedit().isEmpty())
+        CloseField();
+    else
+        m_inputMethod->Cancel();
 }
 
-void FoodSearch::Show() {
+void FoodSearch::ShowField() {
     if (m_open)
         return;
     m_open = true;
-    m_listed.assign(size_t(m_list->topLevelItemCount()), false);
+    m_shownWithoutSearch.assign(size_t(m_list->topLevelItemCount()), false);
     for (int row = 0; row < m_list->topLevelItemCount(); ++row)
-        m_listed[size_t(row)] = !m_list->topLevelItem(row)->isHidden();
-    m_before = m_list->currentItem();
-    Place();
+        m_shownWithoutSearch[size_t(row)] = !m_list->topLevelItem(row)->isHidden();
+    m_selectedBefore = m_list->currentItem();
+    PlaceField();
     m_field->show();
 }
 
@@ -227,21 +193,19 @@ void FoodSearch::FocusField() {
     }
 }
 
-void FoodSearch::Open(const QString& typed) {
-    Show();
+void FoodSearch::OpenField(const QString& typed) {
+    ShowField();
     FocusField();
     if (!typed.isEmpty()) // inserting nothing still reports a change, which would close the field
         m_field->insert(typed);
 }
 
-void FoodSearch::Close() {
+void FoodSearch::CloseField() {
     if (!m_open)
         return;
     m_open = false;
-    if (!m_composing.isEmpty()) {
-        QInputMethodEvent cancel;
-        Forward(&cancel);
-    }
+    if (!m_inputMethod->Preedit().isEmpty())
+        m_inputMethod->Cancel();
     if (m_field->hasFocus()) {
         m_handingFocus = true;
         m_list->setFocus(Qt::OtherFocusReason);
@@ -257,12 +221,12 @@ void FoodSearch::Close() {
     m_field->setAccessibleDescription(QString());
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
-        if (item->isHidden() && m_listed[size_t(row)])
+        if (item->isHidden() && m_shownWithoutSearch[size_t(row)])
             item->setHidden(false);
     }
     QTreeWidgetItem* current = m_list->currentItem();
     if (!current || !current->isSelected())
-        current = m_before;
+        current = m_selectedBefore;
     if (current) {
         m_list->setCurrentItem(current);
         m_list->scrollToItem(current);
@@ -275,9 +239,9 @@ QTreeWidgetItem* FoodSearch::ShowMatching(const QStringList& queries) {
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
         const food_finder::FoodKeys& keys = m_keys[size_t(row)];
-        const bool shown =
-            m_listed[size_t(row)] && std::any_of(queries.begin(), queries.end(),
-                                                 [&](const QString& q) { return keys.Matches(q); });
+        const bool shown = m_shownWithoutSearch[size_t(row)] &&
+                           std::any_of(queries.begin(), queries.end(),
+                                       [&](const QString& q) { return keys.Matches(q); });
         if (item->isHidden() == shown)
             item->setHidden(!shown);
         if (shown && !first)
@@ -289,7 +253,7 @@ QTreeWidgetItem* FoodSearch::ShowMatching(const QStringList& queries) {
 void FoodSearch::Filter() {
     Prepare();
     m_portion = 方法_卡路里计算器::ParsePortionQuery(m_field->text());
-    const QList<QStringList> tiers = Queries();
+    const QList<QStringList> tiers = SearchQueries();
     const bool empty = tiers.front().front().isEmpty();
     QTreeWidgetItem* first = nullptr;
     for (const QStringList& queries : tiers) {
@@ -298,7 +262,7 @@ void FoodSearch::Filter() {
             break;
     }
     if (empty) // a cancelled composition: back to the food selected before
-        first = m_before ? m_before : first;
+        first = m_selectedBefore ? m_selectedBefore : first;
     if (first) {
         m_list->setCurrentItem(first);
     } else {
@@ -328,20 +292,21 @@ void FoodSearch::ShowHint(const QString& hint) {
 // typed is read back: the pre-edit's reading stands for them, in full (绿豆 for lvdou) or, when
 // that finds nothing, by initials (巡回赛 for xhs). Each tier is tried when those before it find
 // nothing. A weight at the end of the text takes no part in finding.
-QList<QStringList> FoodSearch::Queries() const {
-    const QString text = m_composing.isEmpty() ? m_portion.words : m_field->text();
+QList<QStringList> FoodSearch::SearchQueries() const {
+    const QString& preedit = m_inputMethod->Preedit();
+    const QString text = preedit.isEmpty() ? m_portion.words : m_field->text();
     const int cursor = m_field->cursorPosition();
     const QString before = food_finder::Normalized(text.left(cursor));
     const QString after = food_finder::Normalized(text.mid(cursor));
     QString full;
     QString initials;
-    for (const QString& syllable : food_finder::Pinyin(m_composing)) {
+    for (const QString& syllable : food_finder::Pinyin(preedit)) {
         full += syllable;
         initials += syllable.front();
     }
-    if (std::none_of(m_composing.begin(), m_composing.end(),
+    if (std::none_of(preedit.begin(), preedit.end(),
                      [](QChar c) { return c.script() == QChar::Script_Han; }))
         return {{before + full + after}};
-    return {{before + food_finder::Normalized(m_composing) + after, before + full + after},
+    return {{before + food_finder::Normalized(preedit) + after, before + full + after},
             {before + initials + after}};
 }

@@ -13,8 +13,7 @@
 #include <optional>
 #include <vector>
 
-class QInputMethodEvent;
-class QInputMethodQueryEvent;
+class InputMethodRelay;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -44,33 +43,30 @@ class FoodSearch final : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void Place();
-    bool ListKey(QKeyEvent* key);
-    bool FieldKey(QKeyEvent* key);
-    bool Compose(QObject* watched, QInputMethodEvent* event);
-    void Forward(QInputMethodEvent* event);
-    void AnswerForField(QInputMethodQueryEvent* query) const;
-    void Escape();
-    void Show();
+    void PlaceField();
+    bool OnListKey(QKeyEvent* key);
+    bool OnFieldKey(QKeyEvent* key);
+    void OnInputMethodRelayed(bool textChanged, bool fromList);
+    void OnEscape();
+    void ShowField();
     void FocusField();
-    void Open(const QString& typed);
-    void Close();
+    void OpenField(const QString& typed);
+    void CloseField();
     void Filter();
     void ShowHint(const QString& hint);
-    QList<QStringList> Queries() const;
+    QList<QStringList> SearchQueries() const;
     QTreeWidgetItem* ShowMatching(const QStringList& queries);
 
     QTreeWidget* m_list;
-    Add m_add;
+    Add m_addSelected;
     QLineEdit* m_field;
     QLabel* m_notFound;
+    InputMethodRelay* m_inputMethod;
     std::vector<food_finder::FoodKeys> m_keys;
     方法_卡路里计算器::PortionQuery m_portion;
-    std::vector<bool> m_listed; // rows the list shows while no search is open
-    QString m_composing;        // the input method's pre-edit, shown in the field
-    QTreeWidgetItem* m_before = nullptr;
+    std::vector<bool> m_shownWithoutSearch; // rows the list shows while no search is open
+    QTreeWidgetItem* m_selectedBefore = nullptr;
     bool m_prepared = false;
     bool m_open = false;
     bool m_handingFocus = false;
-    bool m_forwarding = false;
 };

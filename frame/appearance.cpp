@@ -1,5 +1,6 @@
 #include "frame/appearance.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -37,7 +38,11 @@ QLabel* PictureLabel(QWidget* parent, const QString& objectName, const QString& 
 }
 
 void SetLines(QLabel* label, const QString& text, int lineHeightPercent) {
-    QString html = text.toHtmlEscaped();
+    // A break at the end would only add an empty line below the text, and room for it.
+    QString shown = text;
+    while (shown.endsWith(u'\n') || shown.endsWith(u'\r'))
+        shown.chop(1);
+    QString html = shown.toHtmlEscaped();
     html.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"))
         .replace(u'\r', QStringLiteral("<br>"));
     label->setTextFormat(Qt::RichText);
@@ -46,6 +51,23 @@ void SetLines(QLabel* label, const QString& text, int lineHeightPercent) {
                        .arg(html));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The packed lines take less height than the label's own measure of the text, which holds
+    // the last line only to its packed height: the glyphs of that line reach down its whole line.
+    const qreal line = QFontMetricsF(label->font(), label).height();
+    const int needed = label->heightForWidth(label->width()) +
+                       static_cast<int>(std::ceil(line * (100 - lineHeightPercent) / 100));
+    if (needed > label->height())
+        label->resize(label->width(), needed);
+}
+
+void HoldWholeLine(QLabel* label) {
+    const QRect place = label->geometry();
+    const int line = static_cast<int>(std::ceil(QFontMetricsF(label->font(), label).height()));
+    const int extra = line - label->contentsRect().height();
+    if (extra <= 0)
+        return;
+    // An odd pixel goes above: the Song line's characters sit high in the taller line.
+    label->setGeometry(place.adjusted(0, -(extra + 1) / 2, 0, extra / 2));
 }
 
 QFont SongFont(qreal pointSize, bool bold) {

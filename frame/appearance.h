@@ -18,8 +18,15 @@ QLabel* PictureLabel(QWidget* parent, const QString& objectName, const QString& 
                      const QRect& geometry);
 
 // Shows plain text with its line breaks (CR LF or a lone CR) at a reduced line height: CJK fonts
-// on Linux space lines wider than the Song type the tips were laid out for.
+// on Linux space lines wider than the Song type the tips were laid out for. The label grows
+// downwards where its last line would be cut.
 void SetLines(QLabel* label, const QString& text, int lineHeightPercent);
+
+// Grows a label of one line to hold its font's whole line, about the same middle. The face that
+// stands in for 宋体 on Linux (Noto Serif CJK SC) needs some 23 pixels where the Song line had 16,
+// and a label of the Song line's height cuts the lower strokes off. Call it once the label has its
+// font.
+void HoldWholeLine(QLabel* label);
 
 // The "宋体" family with fallbacks for machines without it.
 QFont SongFont(qreal pointSize, bool bold = false);

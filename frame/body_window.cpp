@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <optional>
 
 namespace {
 
@@ -20,11 +21,16 @@ constexpr int LabelTop = 59;
 constexpr int CaptionWidth = 36;
 constexpr int GroupGap = 8;
 
-QLabel* Label(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
+// Without a font of its own, a label has the window's ordinary font.
+QLabel* Label(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
+              const std::optional<QFont>& font = std::nullopt) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setStyleSheet(TextColor);
+    if (font)
+        label->setFont(*font);
+    HoldWholeLine(label);
     return label;
 }
 
@@ -42,9 +48,8 @@ void BodyWindow::CreateHeader(const BodyWindowDesign& design) {
     header->setStyleSheet(QStringLiteral("background: #FAFFEA;"));
     PictureLabel(header, QStringLiteral("Image_顶部图片"), design.picture, {80, 58, 61, 84});
 
-    QLabel* title =
-        Label(header, QStringLiteral("Label_顶部标题"), design.title, {188, 42, 167, 23});
-    title->setFont(SongFont(10.5, true));
+    Label(header, QStringLiteral("Label_顶部标题"), design.title, {188, 42, 167, 23},
+          SongFont(10.5, true));
 
     QLabel* tip = Label(header, QStringLiteral("Label_顶部提示"), QString(), {188, 72, 433, 87});
     SetLines(tip, design.tip, 80);
@@ -54,8 +59,8 @@ void BodyWindow::CreateLowerPanel(const BodyWindowDesign& design) {
     QLabel* panel = PictureLabel(this, QStringLiteral("Picture_底部"),
                                  QStringLiteral("lower_background.svg"), {0, 178, 675, 353});
 
-    QLabel* prompt = Label(panel, QStringLiteral("Label_Tip"), design.prompt, {44, 24, 480, 20});
-    prompt->setFont(SongFont(10.5, true));
+    Label(panel, QStringLiteral("Label_Tip"), design.prompt, {44, 24, 480, 20},
+          SongFont(10.5, true));
 
     int x = 44;
     if (design.asksSex)

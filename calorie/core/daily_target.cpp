@@ -42,11 +42,15 @@ DailyTarget TargetFrom(Sex sex, int bmr, double factor, double paceKgPerWeek) {
     return {static_cast<int>(kcal), false};
 }
 
+bool InTargetRange(double kcal) {
+    return kcal >= MinTarget && kcal <= MaxTarget;
+}
+
 std::optional<int> ParseTarget(const QString& typed) {
     if (typed.trimmed().isEmpty())
         return std::nullopt;
     const double kcal = RoundHalfEven(LeadingNumber(typed));
-    if (!(kcal >= MinTarget && kcal <= MaxTarget))
+    if (!InTargetRange(kcal))
         return std::nullopt;
     return static_cast<int>(kcal);
 }
@@ -58,12 +62,14 @@ std::optional<int> LoadTarget() {
     const QSettings settings(path, QSettings::IniFormat);
     bool ok = false;
     const int kcal = settings.value(TargetKey).toInt(&ok);
-    if (!ok || kcal < MinTarget || kcal > MaxTarget)
+    if (!ok || !InTargetRange(kcal))
         return std::nullopt;
     return kcal;
 }
 
 bool SaveTarget(int kcal) {
+    if (!InTargetRange(kcal))
+        return false;
     const QString path = TargetFilePath();
     QStringList made;
     const bool existed = QFile::exists(path);

@@ -36,16 +36,21 @@ struct DailyTarget {
 // bmr × factor − pace × 7700 ÷ 7, whole kilocalories, an exact half to the even neighbour.
 DailyTarget TargetFrom(Sex sex, int bmr, double factor, double paceKgPerWeek);
 
-// A target typed straight in: whole kilocalories from MinTarget to MaxTarget.
+// The one range of every target, typed or worked out, saved or loaded: a target the dialog
+// accepts must come back at the next start.
 inline constexpr int MinTarget = 1200;
 inline constexpr int MaxTarget = 6000;
+bool InTargetRange(double kcal);
+
+// A target typed straight in: whole kilocalories in the range.
 std::optional<int> ParseTarget(const QString& typed);
 
 // The settings file in the user's configuration folder that keeps the target.
 QString TargetFilePath();
 // The kept target, if one is set.
 std::optional<int> LoadTarget();
-// Writes the target, creating the folders it needs, and remembers which of them it made.
+// Writes the target, creating the folders it needs, and remembers which of them it made. A target
+// outside the range is refused: LoadTarget would not give it back.
 bool SaveTarget(int kcal);
 // Removes the file and the folders SaveTarget made, so nothing the program wrote stays behind.
 void ClearTarget();

@@ -1,19 +1,27 @@
-// The launcher: layout, which presses open which tool, and the round trip back from a tool.
+// The launcher: layout, which presses open which tool, the round trip back from a tool, and every
+// window's labels holding their texts with the fonts the program really gets.
 
 #include "app/form_main.h"
 #include "app/main_methods.h"
 #include "app/tools.h"
 #include "body/core/standard_weight_tables.h"
+#include "frame/appearance.h"
 #include "frame/rich_text_box.h"
 #include "frame/tool_window.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 namespace {
@@ -23,6 +31,33 @@ QWidget* Child(QWidget& window, const QString& name) {
     if (!child)
         qFatal("no control %s", qPrintable(name));
     return child;
+}
+
+// The rectangle a label's text covers, laid out as the label lays it out with its own font. Rich
+// text is top-aligned, and each line's glyphs reach its full height even where the paragraph packs
+// its lines closer.
+QRectF TextArea(const QLabel* label) {
+    const QRectF room = label->contentsRect();
+    const int wrap = label->wordWrap() ? Qt::TextWordWrap : 0;
+    if (label->textFormat() != Qt::RichText)
+        return QFontMetricsF(label->font(), label)
+            .boundingRect(room, int(label->alignment()) | wrap, label->text());
+    QTextDocument document;
+    document.setDefaultFont(label->font());
+    document.setDocumentMargin(0);
+    document.setHtml(label->text());
+    document.setTextWidth(wrap ? room.width() : -1);
+    QRectF area;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QPointF top = document.documentLayout()->blockBoundingRect(block).topLeft();
+        for (int i = 0; i < block.layout()->lineCount(); ++i) {
+            const QTextLine line = block.layout()->lineAt(i);
+            if (line.naturalTextWidth() > 0) // an empty line has nothing to cut
+                area |= QRectF(top + line.position(),
+                               QSizeF(line.naturalTextWidth(), line.ascent() + line.descent()));
+        }
+    }
+    return area.translated(room.topLeft());
 }
 
 } // namespace
@@ -41,6 +76,8 @@ class TestMainWindow : public QObject {
     void otherIndexesDoNothing();
     void closeAndReopenIsFresh();
     void closingMainWindowEndsProgram();
+    void labelsHoldTheirTexts_data();
+    void labelsHoldTheirTexts();
     void cleanup();
 
   private:
@@ -48,6 +85,7 @@ class TestMainWindow : public QObject {
 };
 
 void TestMainWindow::initTestCase() {
+    QApplication::setFont(SongFont(9)); // as the program starts
     m_form = new Form_Main;
     ToolWindow::SetShowMainWindow([this] { m_form->show(); });
 }
@@ -133,8 +171,10 @@ void TestMainWindow::entries() {
 
     auto* label = static_cast<QLabel*>(Child(*m_form, "Label_Title(" + n + ")"));
     QCOMPARE(label->text(), title);
-    QCOMPARE(label->pos(), QPoint(index == 1 ? 118 : 116, 24));
-    QCOMPARE(label->height(), 16);
+    // Grown to the font's line about the middle of a 16-pixel line at y = 24, clear of the tip.
+    QCOMPARE(label->x(), index == 1 ? 118 : 116);
+    QVERIFY2(qAbs(2 * label->y() + label->height() - 2 * 32) <= 1,
+             qPrintable(QString::number(label->y())));
     QVERIFY(label->font().bold());
     QCOMPARE(label->font().pointSizeF(), 12.0);
     QVERIFY(label->font().families().contains(QStringLiteral("宋体")));
@@ -148,6 +188,7 @@ void TestMainWindow::entries() {
     QVERIFY(tipLabel->x() >= 116 && tipLabel->x() <= 118 && tipLabel->y() >= 48 &&
             tipLabel->y() <= 50);
     QVERIFY(tipLabel->styleSheet().contains("#808080"));
+    QVERIFY(label->geometry().bottom() < tipLabel->y());
 
     for (const QString& name : {"Image_Logo(" + n + ")", "Label_Title(" + n + ")"})
         QCOMPARE(Child(*m_form, name)->cursor().shape(), Qt::PointingHandCursor);
@@ -243,6 +284,36 @@ void TestMainWindow::closingMainWindowEndsProgram() {
     QTimer::singleShot(0, m_form, [this] { m_form->close(); });
     QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); }); // not ended: fail
     QCOMPARE(QApplication::exec(), 0);
+}
+
+void TestMainWindow::labelsHoldTheirTexts_data() {
+    QTest::addColumn<int>("tool"); // -1 for the launcher
+    QTest::newRow("launcher") << -1;
+    for (int i = 0; i < 7; ++i)
+        QTest::addRow("%s", qPrintable(Tools()[std::size_t(i)].caption)) << i;
+}
+
+// Registered a second time at QT_SCALE_FACTOR=2, where the glyphs are hinted at twice the size.
+void TestMainWindow::labelsHoldTheirTexts() {
+    QFETCH(int, tool);
+    QWidget* window = m_form;
+    if (tool >= 0) {
+        方法_Form_Main::OpenTool(*m_form, static_cast<qint16>(tool));
+        window = 方法_Form_Main::OpenToolWindow(static_cast<qint16>(tool));
+    }
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const bool hasSong = QFontDatabase::hasFamily(QStringLiteral("宋体")) ||
+                         QFontDatabase::hasFamily(QStringLiteral("SimSun"));
+    QStringList cut;
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty() && !QRectF(label->contentsRect()).contains(TextArea(label)))
+            cut << label->objectName();
+        // Song type, where the machine has no 宋体, from the CJK Song face Debian ships.
+        if (label->font().families().contains(QStringLiteral("宋体")) && !hasSong)
+            QCOMPARE(QFontInfo(label->font()).family(), QStringLiteral("Noto Serif CJK SC"));
+    }
+    QCOMPARE(cut.join(u' '), QString());
 }
 
 void TestMainWindow::cleanup() {

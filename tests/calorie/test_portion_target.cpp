@@ -4,6 +4,7 @@
 #include "calorie/core/daily_target.h"
 #include "calorie/core/portion.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace 方法_卡路里计算器;
@@ -12,11 +13,20 @@ class TestPortionTarget : public QObject {
     Q_OBJECT
 
   private Q_SLOTS:
+    void initTestCase();
     void portionQuery_data();
     void portionQuery();
     void dailyTarget_data();
     void dailyTarget();
+
+  private:
+    QTemporaryDir m_config; // the saved target goes here, not into the user's folder
 };
+
+void TestPortionTarget::initTestCase() {
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+}
 
 void TestPortionTarget::portionQuery_data() {
     QTest::addColumn<QString>("typed");
@@ -74,16 +84,23 @@ void TestPortionTarget::dailyTarget_data() {
     QTest::addColumn<int>("bmr");
     QTest::addColumn<int>("kcal");
     QTest::addColumn<bool>("floored");
-    QTest::newRow("woman, light activity, 0.5 kg")
-        << Sex::Female << QList<double>{30, 160, 55} << 1.375 << 0.5 << 1317 << 1261 << false;
+    QTest::addColumn<bool>("kept"); // set, saved and back at the next start
+    QTest::newRow("woman, light activity, 0.5 kg") << Sex::Female << QList<double>{30, 160, 55}
+                                                   << 1.375 << 0.5 << 1317 << 1261 << false << true;
     QTest::newRow("1809.5 up to even")
-        << Sex::Male << QList<double>{33, 158, 50} << 1.375 << 0.0 << 1316 << 1810 << false;
+        << Sex::Male << QList<double>{33, 158, 50} << 1.375 << 0.0 << 1316 << 1810 << false << true;
     QTest::newRow("1820.5 down to even")
-        << Sex::Male << QList<double>{26, 150, 50} << 1.375 << 0.0 << 1324 << 1820 << false;
+        << Sex::Male << QList<double>{26, 150, 50} << 1.375 << 0.0 << 1324 << 1820 << false << true;
     QTest::newRow("women's floor")
-        << Sex::Female << QList<double>{60, 150, 45} << 1.2 << 1.0 << 1063 << 1200 << true;
+        << Sex::Female << QList<double>{60, 150, 45} << 1.2 << 1.0 << 1063 << 1200 << true << true;
     QTest::newRow("men's floor") << Sex::Male << QList<double>{60, 160, 50} << 1.2 << 1.0 << 1140
-                                 << 1500 << true;
+                                 << 1500 << true << true;
+    QTest::newRow("6000.2, the highest kept")
+        << Sex::Male << QList<double>{30, 190, 171} << 1.9 << 0.0 << 3158 << 6000 << false << true;
+    QTest::newRow("6002 refused") << Sex::Male << QList<double>{39, 200, 172} << 1.9 << 0.0 << 3159
+                                  << 6002 << false << false;
+    QTest::newRow("6300 refused") << Sex::Male << QList<double>{25, 190, 180} << 1.9 << 0.0 << 3316
+                                  << 6300 << false << false;
 }
 
 void TestPortionTarget::dailyTarget() {
@@ -94,10 +111,14 @@ void TestPortionTarget::dailyTarget() {
     QFETCH(int, bmr);
     QFETCH(int, kcal);
     QFETCH(bool, floored);
+    QFETCH(bool, kept);
     QCOMPARE(方法_基础代谢计算::Bmr(sex, body[0], body[1], body[2]), bmr);
     const DailyTarget target = TargetFrom(sex, bmr, factor, pace);
     QCOMPARE(target.kcal, kcal);
     QCOMPARE(target.floored, floored);
+    QCOMPARE(SaveTarget(target.kcal), kept);
+    QCOMPARE(LoadTarget().value_or(0), kept ? kcal : 0);
+    ClearTarget();
 }
 
 QTEST_GUILESS_MAIN(TestPortionTarget)
