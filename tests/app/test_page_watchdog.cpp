@@ -13,8 +13,19 @@ using process_figures::ThreadTimes;
 
 namespace {
 
-// Run and wait shares of one thread, each second.
-using Shares = QList<QPair<double, double>>;
+// A page sampled once a second for ten seconds; its threads keep their run and wait shares for
+// busyFor seconds, then rest.
+struct Page {
+    QList<QPair<double, double>> threads{{0.02, 0.01}};
+    int busyFor = 99;
+    int newRenderer = 0; // the second another renderer takes over; 0: never
+    bool frozen = false;
+    bool answers = true;
+    int memoryMb = 70; // -1: cannot be read
+    QList<int> dialogsMs{};
+    QString why{};   // the verdict, or the note
+    int stopMs = -1; // when it is stopped; -1: it stays
+};
 
 bool Write(const QString& path, const QByteArray& text) {
     QFile file(path);
@@ -23,6 +34,8 @@ bool Write(const QString& path, const QByteArray& text) {
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Page)
 
 class PageWatchdogTest : public QObject {
     Q_OBJECT
@@ -35,101 +48,83 @@ class PageWatchdogTest : public QObject {
 };
 
 void PageWatchdogTest::verdict_data() {
-    QTest::addColumn<Shares>("threads");
-    QTest::addColumn<int>("busyFor");     // seconds the threads keep their shares, then rest
-    QTest::addColumn<int>("newRenderer"); // second at which another renderer takes over; 0: none
-    QTest::addColumn<bool>("frozen");
-    QTest::addColumn<bool>("answers");
-    QTest::addColumn<int>("memoryMb"); // -1: cannot be read
-    QTest::addColumn<QList<int>>("dialogsMs");
-    QTest::addColumn<QString>("why"); // the verdict, or the note
-    QTest::addColumn<int>("stopMs");  // when it is stopped; -1: it stays
-    const QList<int> none;
-    const Shares idle{{0.02, 0.01}};
-    QTest::newRow("idle page stays") << idle << 99 << 0 << false << true << 70 << none << "" << -1;
+    QTest::addColumn<Page>("page");
+    const QString busy = QStringLiteral("kept a core busy for 5 s");
+    QTest::newRow("idle page stays") << Page{};
     QTest::newRow("spinning thread, 5 s")
-        << Shares{{0.5, 0.5}, {0.01, 0}} << 99 << 0 << false << true << 70 << none
-        << "kept a core busy for 5 s" << 5000;
-    QTest::newRow("spinning thread, 4 s")
-        << Shares{{0.5, 0.5}} << 4 << 0 << false << true << 70 << none << "" << -1;
+        << Page{.threads = {{0.5, 0.5}, {0.01, 0}}, .why = busy, .stopMs = 5000};
+    QTest::newRow("spinning thread, 4 s") << Page{.threads = {{0.5, 0.5}}, .busyFor = 4};
     QTest::newRow("spinning, new renderer after 4 s")
-        << Shares{{0.5, 0.5}} << 8 << 4 << false << true << 70 << none << "" << -1;
+        << Page{.threads = {{0.5, 0.5}}, .busyFor = 8, .newRenderer = 4};
     // A canvas and a CSS animation at 60 frames a second with every core busy elsewhere: each
     // thread waits, none wants a core.
     QTest::newRow("animated banner, 8 threads waiting on busy cores")
-        << Shares{{0.1, 0.2},  {0.1, 0.2},  {0.05, 0.3}, {0.05, 0.3},
-                  {0.05, 0.2}, {0.05, 0.2}, {0.02, 0.1}, {0.02, 0.1}}
-        << 99 << 0 << false << true << 70 << none << "" << -1;
+        << Page{.threads = {{0.1, 0.2},
+                            {0.1, 0.2},
+                            {0.05, 0.3},
+                            {0.05, 0.3},
+                            {0.05, 0.2},
+                            {0.05, 0.2},
+                            {0.02, 0.1},
+                            {0.02, 0.1}}};
     QTest::newRow("two threads, each half a core")
-        << Shares{{0.45, 0.05}, {0.45, 0.05}} << 99 << 0 << false << true << 70 << none
-        << "kept a core busy for 5 s" << 5000;
+        << Page{.threads = {{0.45, 0.05}, {0.45, 0.05}}, .why = busy, .stopMs = 5000};
     QTest::newRow("frozen, a third of a core")
-        << Shares{{0.3, 0}} << 99 << 0 << true << false << 70 << none
-        << "kept a core busy for 5 s while frozen" << 5000;
+        << Page{.threads = {{0.3, 0}},
+                .frozen = true,
+                .answers = false,
+                .why = busy + QStringLiteral(" while frozen"),
+                .stopMs = 5000};
     QTest::newRow("frozen, a fifth of a core")
-        << Shares{{0.2, 0}} << 99 << 0 << true << false << 70 << none << "" << -1;
-    QTest::newRow("no answer") << idle << 99 << 0 << false << false << 70 << none
-                               << "no answer for 5 s" << 5000;
-    QTest::newRow("memory 401 MB") << idle << 99 << 0 << false << true << 401 << none
-                                   << "processes at 401 MB, above 400 MB" << 0;
-    QTest::newRow("memory 400 MB") << idle << 99 << 0 << false << true << 400 << none << "" << -1;
-    QTest::newRow("memory cannot be read")
-        << idle << 99 << 0 << false << true << -1 << none
-        << "the memory ceiling cannot be kept: no figures for process 7" << -1;
-    QTest::newRow("6 dialogs within 10 s")
-        << idle << 99 << 0 << false << true << 70 << QList<int>{0, 100, 200, 300, 400, 9999}
-        << "asked for 6 dialogs within 10 s" << 9999;
+        << Page{.threads = {{0.2, 0}}, .frozen = true, .answers = false};
+    QTest::newRow("no answer") << Page{
+        .answers = false, .why = "no answer for 5 s", .stopMs = 5000};
+    QTest::newRow("memory 401 MB")
+        << Page{.memoryMb = 401, .why = "processes at 401 MB, above 400 MB", .stopMs = 0};
+    QTest::newRow("memory 400 MB") << Page{.memoryMb = 400};
+    QTest::newRow("memory cannot be read") << Page{
+        .memoryMb = -1, .why = "the memory ceiling cannot be kept: no figures for process 7"};
+    QTest::newRow("6 dialogs within 10 s") << Page{.dialogsMs = {0, 100, 200, 300, 400, 9999},
+                                                   .why = "asked for 6 dialogs within 10 s",
+                                                   .stopMs = 9999};
     QTest::newRow("6 dialogs in 10 s and more")
-        << idle << 99 << 0 << false << true << 70 << QList<int>{0, 100, 200, 300, 400, 10000} << ""
-        << -1;
+        << Page{.dialogsMs = {0, 100, 200, 300, 400, 10000}};
 }
 
 void PageWatchdogTest::verdict() {
-    QFETCH(Shares, threads);
-    QFETCH(int, busyFor);
-    QFETCH(int, newRenderer);
-    QFETCH(bool, frozen);
-    QFETCH(bool, answers);
-    QFETCH(int, memoryMb);
-    QFETCH(QList<int>, dialogsMs);
-    QFETCH(QString, why);
-    QFETCH(int, stopMs);
+    QFETCH(Page, page);
     PageWatchdog watchdog;
-    QList<ThreadTimes> times(threads.size());
-    PageVerdict verdict;
+    QList<ThreadTimes> times(page.threads.size());
     int stoppedAt = -1;
     QStringList said;
-    auto hear = [&](const PageVerdict& v, int ms) {
-        if (!v.why.isEmpty())
-            said.append(v.why);
-        if (v.stop && stoppedAt < 0)
+    auto hear = [&](const PageVerdict& verdict, int ms) {
+        if (!verdict.why.isEmpty())
+            said.append(verdict.why);
+        if (verdict.stop && stoppedAt < 0)
             stoppedAt = ms;
     };
-    for (int second = 0; second <= 10 && stoppedAt < 0; ++second) {
-        const int ms = second * 1000;
-        for (const int dialog : dialogsMs)
-            if (dialog > ms - 1000 && dialog <= ms)
+    for (int ms = 0; ms <= 10000 && stoppedAt < 0; ms += 1000) {
+        for (const int dialog : page.dialogsMs)
+            if (dialog > ms - 1000 && dialog <= ms && stoppedAt < 0)
                 hear(watchdog.DialogAsked(dialog), dialog);
-        if (stoppedAt >= 0)
-            break;
-        for (qsizetype t = 0; second > 0 && t < threads.size(); ++t) {
-            const double scale = second <= busyFor ? 1e9 : 0;
-            times[t] = {100 + t, times[t].runNs + qint64(threads[t].first * scale),
-                        times[t].waitNs + qint64(threads[t].second * scale)};
-        }
-        if (answers)
+        const double ns = ms > 0 && ms <= page.busyFor * 1000 ? 1e9 : 0;
+        for (qsizetype t = 0; t < times.size(); ++t)
+            times[t] = {100 + t, times[t].runNs + qint64(page.threads[t].first * ns),
+                        times[t].waitNs + qint64(page.threads[t].second * ns)};
+        if (page.answers)
             watchdog.Answered(ms);
-        PageSample sample;
-        sample.nowMs = ms;
-        sample.renderer = newRenderer && second >= newRenderer ? 8 : 7;
-        sample.threads = times;
-        sample.memory = memoryMb < 0 ? process_figures::PanelMemory{0, {7}}
-                                     : process_figures::PanelMemory{memoryMb * 1024LL, {}};
-        sample.frozen = frozen;
-        hear(watchdog.Sample(sample), ms);
+        PageSample sample{ms,
+                          page.newRenderer && ms >= page.newRenderer * 1000 ? 8 : 7,
+                          times,
+                          {page.memoryMb * 1024LL, {}},
+                          page.frozen};
+        if (page.memoryMb < 0)
+            sample.memory = {0, {7}};
+        if (stoppedAt < 0)
+            hear(watchdog.Sample(sample), ms);
     }
-    QCOMPARE(stoppedAt, stopMs);
-    QCOMPARE(said, why.isEmpty() ? QStringList() : QStringList{why});
+    QCOMPARE(stoppedAt, page.stopMs);
+    QCOMPARE(said, page.why.isEmpty() ? QStringList() : QStringList{page.why});
 }
 
 void PageWatchdogTest::memory_data() {
@@ -152,25 +147,18 @@ void PageWatchdogTest::memory() {
     QFETCH(qint64, kb);
     QFETCH(QList<qint64>, unmeasured);
     QTemporaryDir proc;
-    const QString engine = QStringLiteral("/usr/lib/qt6/libexec/QtWebEngineProcess");
-    const QStringList lines{"1 children 2 6",
-                            "2 cmdline " + engine + "\\0--type=zygote",
-                            "2 children 3 4",
-                            "3 cmdline " + engine + " --type=renderer --renderer-client-id=3",
-                            "4 cmdline " + engine + " --type=renderer",
-                            "5 cmdline " + engine + " --type=utility",
-                            "6 cmdline /usr/bin/firefox\\0http://landing"};
-    for (const QString& line : lines) {
-        const QString pid = line.section(' ', 0, 0);
-        const QString file = line.section(' ', 1, 1);
-        const QByteArray text =
-            line.section(' ', 2).replace(QStringLiteral("\\0"), QString(QChar(0))).toUtf8();
-        QVERIFY(Write(proc.filePath(file == QLatin1String("children")
-                                        ? pid + "/task/" + pid + "/children"
-                                        : pid + "/" + file),
-                      text));
-    }
-    QVERIFY(Write(proc.filePath("1/task/9/children"), "5")); // a second thread of the program
+    const QByteArray engine = "/usr/lib/qt6/libexec/QtWebEngineProcess";
+    const QMap<QString, QByteArray> files{
+        {"1/task/1/children", "2 6"},
+        {"1/task/9/children", "5"}, // another thread of the program
+        {"2/cmdline", engine + QByteArray("\0--type=zygote", 15)},
+        {"2/task/2/children", "3 4"},
+        {"3/cmdline", engine + " --type=renderer --renderer-client-id=3"},
+        {"4/cmdline", engine + " --type=renderer"},
+        {"5/cmdline", engine + " --type=utility"},
+        {"6/cmdline", QByteArray("/usr/bin/firefox\0http://landing", 31)}};
+    for (auto [path, text] : files.asKeyValueRange())
+        QVERIFY(Write(proc.filePath(path), text));
     for (int pid = 2; pid <= 6; ++pid) {
         if (rollup)
             QVERIFY(Write(proc.filePath(QStringLiteral("%1/smaps_rollup").arg(pid)),
