@@ -23,6 +23,15 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcAd, "korvella.ad", QtWarningMsg)
 
+// A banner needs a few megabytes; a page that allocates without end meets this and its renderer
+// ends, instead of taking gigabytes from the machine first.
+constexpr int JsHeapLimitMb = 64;
+
+bool SandboxOff() {
+    return qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX") ||
+           qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--no-sandbox");
+}
+
 // Qt WebEngine insists on a shared OpenGL context, which Qt otherwise makes in the QApplication
 // constructor, on the start-up path. The panel draws in software (see the module), so the context
 // is never created on the GPU side: an unopened one satisfies the engine at no cost.
@@ -36,8 +45,7 @@ void ProvideShareContext() {
 bool BrowserMayStart() {
 #ifdef Q_OS_UNIX
     if (geteuid() == 0)
-        return qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX") ||
-               qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--no-sandbox");
+        return SandboxOff();
 #endif
     return true;
 }
@@ -57,6 +65,16 @@ void Log(const QString& what) {
 }
 
 } // namespace
+
+void PrepareAdPanel() {
+    QByteArray switches = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    switches += " --renderer-process-limit=1 --disable-gpu";
+    switches += " --js-flags=--max-old-space-size=" + QByteArray::number(JsHeapLimitMb);
+    if (SandboxOff())
+        switches += " --no-zygote";
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", switches.trimmed());
+    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
+}
 
 QWidget* CreateAdPanel(QWidget* parent, const QRect& geometry, const QUrl& url) {
     if (!BrowserMayStart()) {

@@ -6,6 +6,7 @@
 // advertisement panel loads its browser module and page. Tool windows come back to the main
 // window through the frame's callback when they close.
 
+#include "app/ad_panel.h"
 #include "app/form_main.h"
 #include "app/update_call.h"
 #include "frame/appearance.h"
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
     PrepareUpdateCheck();
+    PrepareAdPanel();
     QApplication app(argc, argv);
     QApplication::setFont(SongFont(9));
     // Qt's own texts, the message box's button and the fields' menus among them, in Chinese (from

@@ -2,6 +2,7 @@
 //   korvella-snapshots OUTDIR
 // Run with QT_QPA_PLATFORM=offscreen; QT_SCALE_FACTOR=2 renders at 200 %.
 
+#include "app/ad_panel.h"
 #include "app/custom_methods.h"
 #include "app/form_main.h"
 #include "body/body_windows.h"
@@ -61,6 +62,7 @@ bool Calorie(const QDir& dir) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    PrepareAdPanel(); // the main window's panel starts as in the program
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: korvella-snapshots OUTDIR\n");

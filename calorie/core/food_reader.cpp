@@ -96,9 +96,13 @@ const char* Reason(ChildEnd end) {
     case ChildEnd::Failed:
         return "libmdb could not open it or found no table FoodData";
     case ChildEnd::Crashed:
-        return "libmdb crashed on it";
-    case ChildEnd::Killed:
-        return "the reader was stopped: it used up its time or sent too much";
+        return "the reader ended by a signal: libmdb crashed on it, or it was killed";
+    case ChildEnd::OutOfProcessorTime:
+        return "the reader used up its processor time";
+    case ChildEnd::PastDeadline:
+        return "the reader was stopped at the deadline";
+    case ChildEnd::SentTooMuch:
+        return "the reader was stopped for sending too much";
     case ChildEnd::Finished:
         break;
     }

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <vector>
 
+class ProcessHandle;
 class QSocketNotifier;
 class QTimer;
 
@@ -39,13 +40,24 @@ bool PassesStructuralChecks(const QString& path);
 // decoding stops at the first flaw.
 std::vector<FoodRecord> DecodeRows(const QByteArray& data);
 
-// How a read ended. Rejected: the structural checks failed and no reader was started. Killed:
-// the reader used up its processor time, was stopped at the deadline or for sending more than
-// MaxStreamBytes.
-enum class ChildEnd { Rejected, NotStarted, Finished, Failed, Crashed, Killed };
+// How a read ended. Rejected: the structural checks failed and no reader was started. The reader
+// was stopped when it used up its processor time (OutOfProcessorTime), was still running at the
+// deadline (PastDeadline) or sent more than MaxStreamBytes (SentTooMuch); Crashed: another signal
+// ended it.
+enum class ChildEnd {
+    Rejected,
+    NotStarted,
+    Finished,
+    Failed,
+    Crashed,
+    OutOfProcessorTime,
+    PastDeadline,
+    SentTooMuch
+};
 
 // The reader at work on one file, taken in by the event loop: no checks, no decoding. Ends with
-// ended, always from the event loop, never from the constructor.
+// ended, always from the event loop, never from the constructor, and never waits for the reader
+// to be gone: one stuck in I/O is reaped whenever it dies.
 class ReaderProcess final : public QObject {
     Q_OBJECT
 
@@ -62,15 +74,13 @@ class ReaderProcess final : public QObject {
 
   private:
     void Drain();
-    void Reap();
-    void End(ChildEnd end);
+    void Finish(ChildEnd end);
 
     QByteArray m_data;
-    qint64 m_pid = -1;
     int m_fd = -1;
+    ProcessHandle* m_reader = nullptr;
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_deadline = nullptr;
-    QTimer* m_reaper = nullptr;
     bool m_ended = false;
 };
 

@@ -4,6 +4,8 @@
 
 #include "calorie/core/food_reader.h"
 
+#include "calorie/core/process_handle.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -64,9 +66,10 @@ pid_t Spawn(const QString& program, const QString& path, int* out) {
 }
 
 ChildEnd EndOf(int status) {
+    if (status < 0)
+        return ChildEnd::Failed; // reaped by someone else: nothing known
     if (WIFSIGNALED(status))
-        return WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL ? ChildEnd::Killed
-                                                                          : ChildEnd::Crashed;
+        return WTERMSIG(status) == SIGXCPU ? ChildEnd::OutOfProcessorTime : ChildEnd::Crashed;
     return WEXITSTATUS(status) == 0 ? ChildEnd::Finished : ChildEnd::Failed;
 }
 
@@ -75,85 +78,65 @@ ChildEnd EndOf(int status) {
 ReaderProcess::ReaderProcess(const QString& program, const QString& path,
                              std::chrono::milliseconds deadline, QObject* parent)
     : QObject(parent) {
-    m_pid = Spawn(program, path, &m_fd);
-    if (m_pid < 0) {
+    const pid_t pid = Spawn(program, path, &m_fd);
+    if (pid < 0) {
         QMetaObject::invokeMethod(
-            this, [this] { End(ChildEnd::NotStarted); }, Qt::QueuedConnection);
+            this, [this] { Finish(ChildEnd::NotStarted); }, Qt::QueuedConnection);
         return;
     }
+    m_reader = new ProcessHandle(this);
+    // Whatever it wrote before it ended is in the pipe by then.
+    connect(m_reader, &ProcessHandle::exited, this, [this](int status) {
+        Drain();
+        Finish(EndOf(status));
+    });
+    m_reader->HoldChild(pid);
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ReaderProcess::Drain);
     m_deadline = new QTimer(this);
     m_deadline->setSingleShot(true);
-    connect(m_deadline, &QTimer::timeout, this, [this] { End(ChildEnd::Killed); });
+    m_deadline->setTimerType(Qt::PreciseTimer);
+    connect(m_deadline, &QTimer::timeout, this, [this] { Finish(ChildEnd::PastDeadline); });
     m_deadline->start(deadline);
-    // Once the reader has closed the pipe it is exiting: look for its end until it has.
-    m_reaper = new QTimer(this);
-    m_reaper->setInterval(1);
-    connect(m_reaper, &QTimer::timeout, this, &ReaderProcess::Reap);
 }
 
+// A reader still running is killed; its handle reaps it, in the background once deleted.
 ReaderProcess::~ReaderProcess() {
     if (m_fd >= 0)
         close(m_fd);
-    if (m_pid > 0) { // not reaped yet, so the id is still the reader's
-        kill(pid_t(m_pid), SIGKILL);
-        while (waitpid(pid_t(m_pid), nullptr, 0) < 0 && errno == EINTR) {
-        }
-    }
 }
 
 void ReaderProcess::Drain() {
     char buf[65536];
-    for (;;) {
+    while (m_fd >= 0 && !m_ended) {
         const ssize_t n = read(m_fd, buf, sizeof buf);
         if (n > 0) {
             m_data.append(buf, n);
             if (m_data.size() > MaxStreamBytes)
-                return End(ChildEnd::Killed);
+                return Finish(ChildEnd::SentTooMuch);
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == EAGAIN)
             return;
-        // End of file or an error: nothing more will come.
+        // End of file or an error: nothing more will come; the reader's end follows.
         m_notifier->setEnabled(false);
         close(m_fd);
         m_fd = -1;
-        Reap();
-        if (m_pid > 0)
-            m_reaper->start();
-        return;
     }
 }
 
-void ReaderProcess::Reap() {
-    int status = 0;
-    pid_t r;
-    while ((r = waitpid(pid_t(m_pid), &status, WNOHANG)) < 0 && errno == EINTR) {
-    }
-    if (r == 0)
-        return;
-    m_pid = -1;
-    End(r < 0 ? ChildEnd::Failed : EndOf(status));
-}
-
-// Once: a reader still running is killed and reaped by the destructor.
-void ReaderProcess::End(ChildEnd end) {
+// Once; the reader, if still running, is killed and left to its handle.
+void ReaderProcess::Finish(ChildEnd end) {
     if (std::exchange(m_ended, true))
         return;
     if (m_notifier)
         m_notifier->setEnabled(false);
-    for (QTimer* timer : {m_deadline, m_reaper})
-        if (timer)
-            timer->stop();
-    if (m_pid > 0) {
-        kill(pid_t(m_pid), SIGKILL);
-        while (waitpid(pid_t(m_pid), nullptr, 0) < 0 && errno == EINTR) {
-        }
-        m_pid = -1;
-    }
+    if (m_deadline)
+        m_deadline->stop();
+    if (m_reader)
+        m_reader->Kill();
     Q_EMIT ended(end);
 }
 

@@ -142,8 +142,12 @@ QString Describe(ChildEnd end) {
         return QStringLiteral("libmdb refused");
     case ChildEnd::Crashed:
         return QStringLiteral("child crashed");
-    case ChildEnd::Killed:
-        return QStringLiteral("child killed at the deadline");
+    case ChildEnd::OutOfProcessorTime:
+        return QStringLiteral("child out of processor time");
+    case ChildEnd::PastDeadline:
+        return QStringLiteral("child stopped at the deadline");
+    case ChildEnd::SentTooMuch:
+        return QStringLiteral("child stopped for sending too much");
     }
     return {};
 }
@@ -194,7 +198,7 @@ void FoodDamageTest::damagedDatabasesNeverCrashOrHang() {
         const qint64 ms = clock.elapsed();
         slowest = std::max(slowest, ms);
         ++ends[end];
-        if (end == ChildEnd::Crashed || end == ChildEnd::Killed)
+        if (end == ChildEnd::Crashed || end == ChildEnd::OutOfProcessorTime)
             qInfo("%s: %s", qPrintable(copy.kind), qPrintable(Describe(end)));
         if (ms >= 3000) // a reader that loops has one second of processor time
             fault = QStringLiteral("%1: %2 ms").arg(copy.kind).arg(ms);
@@ -213,7 +217,7 @@ void FoodDamageTest::damagedDatabasesNeverCrashOrHang() {
     // survives only because they run in a child.
     QVERIFY(ends[ChildEnd::Rejected] > 0);
     QVERIFY(ends[ChildEnd::Failed] > 0);
-    QVERIFY(ends[ChildEnd::Crashed] + ends[ChildEnd::Killed] > 0);
+    QVERIFY(ends[ChildEnd::Crashed] + ends[ChildEnd::OutOfProcessorTime] > 0);
     QCOMPARE(ends[ChildEnd::NotStarted], 0);
 }
 
