@@ -94,8 +94,7 @@ void DayModel::Reset(QDate date, const Meals6& meals) {
     for (const QList<FoodEntry>& foods : m_meals)
         for (const FoodEntry& entry : foods)
             m_total = Added(m_total, entry.kcal);
-    m_undo.clear();
-    m_redo.clear();
+    m_history.Clear();
 }
 
 Change DayModel::Adding(int meal, const QList<FoodEntry>& entries) const {
@@ -120,36 +119,15 @@ Change DayModel::Reweighing(int meal, int index, const FoodEntry& entry) const {
 }
 
 bool DayModel::Do(Change change, const Keeper& keep) {
-    if (change.isEmpty() || !keep(change))
-        return false;
-    Apply(change);
-    m_undo.append(change);
-    m_redo.clear();
-    return true;
+    return m_history.Do(std::move(change), keep, [this](const Change& done) { Apply(done); });
 }
 
 std::optional<Change> DayModel::Undo(const Keeper& keep) {
-    if (m_undo.isEmpty())
-        return std::nullopt;
-    Change back = Inverse(m_undo.last());
-    if (!keep(back))
-        return std::nullopt;
-    Apply(back);
-    m_undo.removeLast();
-    m_redo.append(back);
-    return back;
+    return m_history.Undo(keep, [this](const Change& done) { Apply(done); });
 }
 
 std::optional<Change> DayModel::Redo(const Keeper& keep) {
-    if (m_redo.isEmpty())
-        return std::nullopt;
-    Change again = Inverse(m_redo.last());
-    if (!keep(again))
-        return std::nullopt;
-    Apply(again);
-    m_redo.removeLast();
-    m_undo.append(again);
-    return again;
+    return m_history.Redo(keep, [this](const Change& done) { Apply(done); });
 }
 
 // The total follows the summary's arithmetic: a reweighed food leaves and comes back.

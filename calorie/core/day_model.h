@@ -9,6 +9,8 @@
 // is one step to undo. The meal tree, the subtotals, the summary and the plan's exports read the
 // model, never the tree's text.
 
+#include "calorie/core/undo_history.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -65,7 +67,7 @@ class DayModel {
   public:
     // Saves a change before the model takes it; false leaves the model as it was. It may give the
     // inserted entries their ids (Edit::after.id).
-    using Keeper = std::function<bool(Change& change)>;
+    using Keeper = UndoHistory<Change>::Keeper;
 
     QDate Date() const { return m_date; }
     const QList<FoodEntry>& Foods(int meal) const { return m_meals[meal]; }
@@ -85,8 +87,8 @@ class DayModel {
 
     // One step: kept, applied, and put on the undo stack (the redo stack is emptied).
     bool Do(Change change, const Keeper& keep);
-    bool CanUndo() const { return !m_undo.isEmpty(); }
-    bool CanRedo() const { return !m_redo.isEmpty(); }
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
     // The last step taken back, or the last undone one done again; each is kept like any change.
     // The change the model took, for the view to follow.
     std::optional<Change> Undo(const Keeper& keep);
@@ -98,8 +100,7 @@ class DayModel {
     QDate m_date;
     Meals6 m_meals;
     double m_total = 0;
-    QList<Change> m_undo; // the changes as done, the latest last
-    QList<Change> m_redo; // the changes undone, the latest last
+    UndoHistory<Change> m_history{Inverse};
 };
 
 } // namespace 方法_卡路里计算器

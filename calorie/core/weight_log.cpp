@@ -303,12 +303,13 @@ WeighingChange Inverse(const WeighingChange& change) {
 
 } // namespace
 
+WeightLog::WeightLog() : m_history(Inverse) {}
+
 void WeightLog::Reset(QList<Weighing> weighings) {
     std::sort(weighings.begin(), weighings.end(),
               [](const Weighing& a, const Weighing& b) { return a.day < b.day; });
     m_weighings = std::move(weighings);
-    m_undo.clear();
-    m_redo.clear();
+    m_history.Clear();
 }
 
 std::optional<double> WeightLog::WeightOn(QDate day) const {
@@ -355,31 +356,16 @@ void WeightLog::Apply(const WeighingChange& change) {
 }
 
 bool WeightLog::Do(WeighingChange change, const Keeper& keep) {
-    if (change.isEmpty() || !keep(change))
-        return false;
-    Apply(change);
-    m_undo.append(std::move(change));
-    m_redo.clear();
-    return true;
+    return m_history.Do(std::move(change), keep,
+                        [this](const WeighingChange& done) { Apply(done); });
 }
 
 bool WeightLog::Undo(const Keeper& keep) {
-    if (m_undo.isEmpty())
-        return false;
-    const WeighingChange inverse = Inverse(m_undo.constLast());
-    if (!keep(inverse))
-        return false;
-    Apply(inverse);
-    m_redo.append(m_undo.takeLast());
-    return true;
+    return m_history.Undo(keep, [this](const WeighingChange& done) { Apply(done); }).has_value();
 }
 
 bool WeightLog::Redo(const Keeper& keep) {
-    if (m_redo.isEmpty() || !keep(m_redo.constLast()))
-        return false;
-    Apply(m_redo.constLast());
-    m_undo.append(m_redo.takeLast());
-    return true;
+    return m_history.Redo(keep, [this](const WeighingChange& done) { Apply(done); }).has_value();
 }
 
 } // namespace 方法_体重记录

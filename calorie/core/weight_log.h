@@ -8,6 +8,8 @@
 // The log itself is a model like the calorie window's day: each user command is a change that a
 // keeper saves first (the diary store) and only then applies; each is one step to undo.
 
+#include "calorie/core/undo_history.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QList>
@@ -105,6 +107,8 @@ class WeightLog {
     // Saves a change before the log takes it; false leaves the log as it was.
     using Keeper = std::function<bool(const WeighingChange& change)>;
 
+    WeightLog();
+
     // The kept weighings, in any order; the undo history starts anew.
     void Reset(QList<Weighing> weighings);
     const QList<Weighing>& Weighings() const { return m_weighings; }
@@ -116,8 +120,8 @@ class WeightLog {
     WeighingChange Adding(const QList<Weighing>& weighings, int* skipped) const;
 
     bool Do(WeighingChange change, const Keeper& keep);
-    bool CanUndo() const { return !m_undo.isEmpty(); }
-    bool CanRedo() const { return !m_redo.isEmpty(); }
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
     bool Undo(const Keeper& keep);
     bool Redo(const Keeper& keep);
 
@@ -125,8 +129,7 @@ class WeightLog {
     void Apply(const WeighingChange& change);
 
     QList<Weighing> m_weighings; // sorted by day
-    QList<WeighingChange> m_undo;
-    QList<WeighingChange> m_redo;
+    UndoHistory<WeighingChange> m_history;
 };
 
 } // namespace 方法_体重记录
