@@ -168,19 +168,29 @@ void TestWeightWindow::tableKeys() {
     QVERIFY(m_said.isEmpty());
 }
 
+namespace {
+// Qt 6.8's findChild wants a class with Q_OBJECT, which a Chinese name cannot have.
+Form_体重记录* LogOf(const QWidget& opener) {
+    for (QObject* child : opener.children())
+        if (auto* log = dynamic_cast<Form_体重记录*>(child))
+            return log;
+    return nullptr;
+}
+} // namespace
+
 // Closing shows the opener again; the opener closing first takes the log with it.
 void TestWeightWindow::closesWithItsOpener() {
     auto* opener = new QWidget;
     opener->show();
     OpenWeightLog(opener);
-    QPointer window = opener->findChild<Form_体重记录*>();
+    QPointer<Form_体重记录> window = LogOf(*opener);
     QVERIFY(window && window->isVisible() && !opener->isVisible());
     window->close();
     QVERIFY(opener->isVisible());
     QTRY_VERIFY(!window);
 
     OpenWeightLog(opener);
-    window = opener->findChild<Form_体重记录*>();
+    window = LogOf(*opener);
     delete opener;
     QVERIFY(!window);
 }
@@ -188,7 +198,7 @@ void TestWeightWindow::closesWithItsOpener() {
 namespace {
 Form_体重记录* Open(QWidget& opener) {
     OpenWeightLog(&opener);
-    return opener.findChild<Form_体重记录*>();
+    return LogOf(opener);
 }
 } // namespace
 
