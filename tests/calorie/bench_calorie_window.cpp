@@ -19,6 +19,7 @@
 #include "calorie/plan_out.h"
 #include "food_fixtures.h"
 #include "tests/activate_window.h"
+#include "tests/bench_helpers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -32,24 +33,6 @@
 #include <vector>
 
 namespace {
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Counts paints of the window's last-drawn child, the food list.
-class PaintWatch : public QObject {
-  public:
-    bool painted = false;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return false;
-    }
-};
 
 double OpenMilliseconds(const FoodSlots& foods) {
     QElapsedTimer timer;

@@ -8,6 +8,8 @@
 #include "calorie/weight_chart.h"
 #include "calorie/weight_window.h"
 
+#include "tests/bench_helpers.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -20,11 +22,6 @@
 using namespace 方法_体重记录;
 
 namespace {
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // A slow loss with a kilogram of daily noise, and a diary day every other day.
 class FiveYears final : public WeightBook {
@@ -47,18 +44,6 @@ class FiveYears final : public WeightBook {
         for (int day = 0; day < 400; day += 2)
             days.append({QDate::currentDate().addDays(-day), double(1500 + (day * 37) % 900)});
         return days;
-    }
-};
-
-class PaintWatch : public QObject {
-  public:
-    bool painted = false;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return false;
     }
 };
 
