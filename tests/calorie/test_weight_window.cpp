@@ -8,6 +8,7 @@
 #include "calorie/weight_window.h"
 #include "frame/message.h"
 #include "tests/activate_window.h"
+#include "weighings_text.h"
 
 #include <QDateEdit>
 #include <QDir>
@@ -39,13 +40,6 @@ class TestBook final : public WeightBook {
     QList<Weighing> m_weighings;
     bool m_fails;
 };
-
-QString Text(const QList<Weighing>& weighings) {
-    QStringList items;
-    for (const Weighing& w : weighings)
-        items.append(w.day.toString(Qt::ISODate) + u'=' + QString::number(w.kg));
-    return items.join(u';');
-}
 
 } // namespace
 
@@ -102,11 +96,6 @@ void TestWeightWindow::record_data() {
     QTest::newRow("tomorrow") << -1 << "72" << -1 << false << "日期不能晚于今天。"
                               << "2025-05-31=70";
     QTest::newRow("above 300") << 0 << "301" << -1 << false << refusal << "2025-05-31=70";
-    QTest::newRow("three decimals") << 0 << "72.125" << -1 << false << refusal << "2025-05-31=70";
-    QTest::newRow("replaced")
-        << 1 << "69.5" << 0 << false
-        << "2025年5月31日已记录体重 70 公斤，要换成 69.5 公斤吗？|替换/保留原记录"
-        << "2025-05-31=69.5";
     QTest::newRow("kept as it was")
         << 1 << "69.5" << 1 << false
         << "2025年5月31日已记录体重 70 公斤，要换成 69.5 公斤吗？|替换/保留原记录"
@@ -178,19 +167,12 @@ Form_体重记录* LogOf(const QWidget& opener) {
 }
 } // namespace
 
-// Closing shows the opener again; the opener closing first takes the log with it.
+// The opener closing first takes the log with it.
 void TestWeightWindow::closesWithItsOpener() {
     auto* opener = new QWidget;
-    opener->show();
     OpenWeightLog(opener);
     QPointer<Form_体重记录> window = LogOf(*opener);
-    QVERIFY(window && window->isVisible() && !opener->isVisible());
-    window->close();
-    QVERIFY(opener->isVisible());
-    QTRY_VERIFY(!window);
-
-    OpenWeightLog(opener);
-    window = LogOf(*opener);
+    QVERIFY(window);
     delete opener;
     QVERIFY(!window);
 }
