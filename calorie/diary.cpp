@@ -195,6 +195,7 @@ void SaveMealAs(Form_卡路里计算器& form) {
     const QDate date = form.Day().Date();
     QDialog dialog(&form);
     dialog.setWindowTitle(QStringLiteral("保存为常用餐"));
+    dialog.setMinimumWidth(320); // room for a name of some length while it is composed
     auto* name = new QLineEdit(
         Meals[meal] + QStringLiteral(" %1月%2日").arg(date.month()).arg(date.day()), &dialog);
     name->setAccessibleName(QStringLiteral("名称"));
