@@ -15,13 +15,6 @@ std::optional<double> NumberOf(const QString& text) {
     return value;
 }
 
-std::optional<double> EnergyOf(const QString& text) {
-    const qsizetype p = text.indexOf(Kcal);
-    if (p < 0)
-        return std::nullopt;
-    return NumberOf(text.left(p));
-}
-
 double Added(double total, double energy) {
     return total + energy;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The arithmetic of the day's intake: energies read from list cells and node texts, the running
-// total and the two-line summary. The calorie window keeps the total and shows the summary.
+// The arithmetic of the day's intake: numbers read from the food table's texts, the running total
+// and the two-line summary. The day model keeps the total; the calorie window shows the summary.
 
 #include <QString>
 #include <optional>
@@ -12,8 +12,6 @@ inline const QString IntakeLabel = QStringLiteral("共摄入：");
 
 // The number a text holds, blanks around it allowed (a database's quantity, say).
 std::optional<double> NumberOf(const QString& text);
-// The number before the first " 大卡" of a list cell or node text, if there is one.
-std::optional<double> EnergyOf(const QString& text);
 
 // Adding never rounds; removing rounds to two decimals, an exact half to the even neighbour.
 double Added(double total, double energy);
