@@ -2,16 +2,16 @@
 
 #include "calorie/calorie.h"
 #include "calorie/core/daily_target.h"
-#include "calorie/core/diary_store.h"
 #include "calorie/core/food_table.h"
 #include "calorie/core/portion.h"
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "calorie/plan_out.h"
-#include "calorie/weight_window.h"
+#include "diary/diary_store.h"
 #include "frame/core/numbers.h"
 #include "frame/message.h"
 #include "frame/rich_text_box.h"
+#include "weight/weight_window.h"
 
 #include <QContextMenuEvent>
 #include <QHash>

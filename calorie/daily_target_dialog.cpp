@@ -3,10 +3,10 @@
 #include "body/core/bmr.h"
 #include "body/core/leading_number.h"
 #include "calorie/core/daily_target.h"
-#include "calorie/core/diary_store.h"
-#include "calorie/core/weighings.h"
+#include "diary/diary_store.h"
 #include "frame/core/numbers.h"
 #include "frame/message.h"
+#include "weight/weight_book.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 #include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
 #include "calorie/core/day_plan.h"
-#include "calorie/core/diary_store.h"
 #include "calorie/core/intake.h"
+#include "diary/diary_store.h"
 #include "frame/core/numbers.h"
 #include "frame/file_dialogs.h"
 #include "frame/message.h"
@@ -48,7 +48,7 @@ void ShowDateLine(Form_卡路里计算器& form) {
 
 // The day as the diary holds it now: another program may have changed it meanwhile.
 void Load(Form_卡路里计算器& form, QDate date) {
-    form.Day().Reset(date, form.DiaryOn() ? form.Store()->Day(date) : Meals6{});
+    form.Day().Reset(date, form.DiaryOn() ? form.Store()->Day(date) : DayMeals{});
     ShowDay(form);
     ShowDateLine(form);
     UpdateDiaryActions(form);

@@ -10,7 +10,7 @@
 #include "app/ad/page_policy.h"
 #include "app/ad/page_watchdog.h"
 #include "app/ad/process_figures.h"
-#include "calorie/core/process_handle.h"
+#include "process/process_handle.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -15,20 +15,20 @@ const QStringList Meals{QStringLiteral("早餐"), QStringLiteral("上午加餐")
 namespace {
 
 // At the listed quantity a food counts with its listed energy, unrounded, as the list shows it.
-std::optional<double> EnergyAt(double hot, double quantity, double grams) {
+std::optional<double> EnergyAt(double listedKcal, double quantity, double grams) {
     if (grams == quantity)
-        return hot;
-    return PortionEnergy(hot, quantity, grams);
+        return listedKcal;
+    return PortionEnergy(listedKcal, quantity, grams);
 }
 
 } // namespace
 
 std::optional<FoodEntry> EntryFor(const QString& foodName, const QString& foodHot,
                                   const QString& foodQuantity, std::optional<double> grams) {
-    const auto hot = NumberOf(foodHot);
-    if (!hot)
+    const auto listedKcal = NumberOf(foodHot);
+    if (!listedKcal)
         return std::nullopt;
-    FoodEntry entry{0, foodName, *hot, std::nullopt, std::nullopt, *hot};
+    FoodEntry entry{0, foodName, *listedKcal, std::nullopt, std::nullopt, *listedKcal};
     const auto quantity = NumberOf(foodQuantity);
     if (!quantity || !(*quantity > 0))
         return grams ? std::nullopt : std::optional(entry);
@@ -42,7 +42,7 @@ std::optional<FoodEntry> EntryFor(const QString& foodName, const QString& foodHo
 std::optional<FoodEntry> Reweighed(const FoodEntry& entry, double grams) {
     if (!entry.quantity || !(grams >= MinGrams && grams <= MaxGrams))
         return std::nullopt;
-    const auto energy = EnergyAt(entry.hot, *entry.quantity, grams);
+    const auto energy = EnergyAt(entry.listedKcal, *entry.quantity, grams);
     if (!energy)
         return std::nullopt;
     FoodEntry weighed = entry;
@@ -87,7 +87,7 @@ bool DayModel::IsEmpty() const {
                        [](const QList<FoodEntry>& foods) { return foods.isEmpty(); });
 }
 
-void DayModel::Reset(QDate date, const Meals6& meals) {
+void DayModel::Reset(QDate date, const DayMeals& meals) {
     m_date = date;
     m_meals = meals;
     m_total = 0;

@@ -9,7 +9,7 @@
 // is one step to undo. The meal tree, the subtotals, the summary and the plan's exports read the
 // model, never the tree's text.
 
-#include "calorie/core/undo_history.h"
+#include "frame/core/undo_history.h"
 
 #include <QDate>
 #include <QList>
@@ -28,7 +28,7 @@ extern const QStringList Meals;
 struct FoodEntry {
     qint64 id = 0;                  // the diary's row, 0 while the entry is not kept
     QString name;                   // FoodName when placed
-    double hot = 0;                 // energy at the listed quantity, in kilocalories
+    double listedKcal = 0;          // energy at the listed quantity, in kilocalories
     std::optional<double> quantity; // the listed weight in grams; none: it cannot be weighed
     std::optional<double> grams;    // the weight placed; none when it cannot be weighed
     double kcal = 0;                // the energy it counts with
@@ -61,7 +61,7 @@ using Change = QList<Edit>;
 // What takes a change back: the edits reversed, each turned round.
 Change Inverse(const Change& change);
 
-using Meals6 = std::array<QList<FoodEntry>, MealCount>;
+using DayMeals = std::array<QList<FoodEntry>, MealCount>;
 
 class DayModel {
   public:
@@ -71,7 +71,7 @@ class DayModel {
 
     QDate Date() const { return m_date; }
     const QList<FoodEntry>& Foods(int meal) const { return m_meals[meal]; }
-    const Meals6& AllMeals() const { return m_meals; }
+    const DayMeals& AllMeals() const { return m_meals; }
     // As the summary shows it: adding never rounds, removing rounds to two decimals.
     double Total() const { return m_total; }
     double Subtotal(int meal) const;
@@ -79,7 +79,7 @@ class DayModel {
 
     // Shows another day (or the same one read again): its total is the sum of its entries, and
     // the undo history starts anew.
-    void Reset(QDate date, const Meals6& meals = {});
+    void Reset(QDate date, const DayMeals& meals = {});
 
     Change Adding(int meal, const QList<FoodEntry>& entries) const;
     Change Removing(int meal, int index) const;
@@ -98,7 +98,7 @@ class DayModel {
     void Apply(const Change& change);
 
     QDate m_date;
-    Meals6 m_meals;
+    DayMeals m_meals;
     double m_total = 0;
     UndoHistory<Change> m_history{Inverse};
 };

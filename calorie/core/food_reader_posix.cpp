@@ -4,7 +4,7 @@
 
 #include "calorie/core/food_reader.h"
 
-#include "calorie/core/process_handle.h"
+#include "process/process_handle.h"
 
 #include <QFile>
 #include <QSocketNotifier>

@@ -3,12 +3,12 @@
 
 #include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
-#include "calorie/core/diary_store.h"
 #include "calorie/core/food_reader.h"
 #include "calorie/core/food_table.h"
 #include "calorie/core/intake.h"
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
+#include "diary/diary_store.h"
 #include "food_fixtures.h"
 #include "frame/file_dialogs.h"
 #include "frame/message.h"

@@ -3,7 +3,7 @@
 // goal_kg setting. The window sees only WeightBook, so a store it may not touch (damaged, newer)
 // leaves it working in memory.
 
-#include "calorie/core/weight_log.h"
+#include "weight/core/weight_log.h"
 
 #include <QString>
 #include <memory>

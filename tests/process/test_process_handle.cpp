@@ -2,7 +2,7 @@
 // descriptors, and nothing waits for it: a killed child is still there when the call returns, and
 // it, or one whose handle is deleted, is gone soon after.
 
-#include "calorie/core/process_handle.h"
+#include "process/process_handle.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>

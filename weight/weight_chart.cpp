@@ -1,4 +1,4 @@
-#include "calorie/weight_chart.h"
+#include "weight/weight_chart.h"
 
 #include "frame/core/numbers.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Weighings written as "2025-01-01=70;2025-01-07=69.4", so that a row of a table reads them.
 
-#include "calorie/core/weight_log.h"
+#include "weight/core/weight_log.h"
 
 #include <QStringList>
 

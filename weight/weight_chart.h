@@ -5,7 +5,7 @@
 // Both share a dated axis whose steps (days, weeks, months, years) keep the labels apart from a
 // week to years.
 
-#include "calorie/core/weight_log.h"
+#include "weight/core/weight_log.h"
 
 #include <QWidget>
 #include <optional>

@@ -1,7 +1,7 @@
 // The diary's file: what it opens and never touches, each change as one transaction, the saved
 // meals, the CSV import and what survives a killed writer.
 
-#include "calorie/core/diary_store.h"
+#include "diary/diary_store.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -56,7 +56,7 @@ Edit Insert(int meal, const FoodEntry& food) {
 }
 
 // "meal:name/id" for each entry of the day.
-QString Shape(const Meals6& meals) {
+QString Shape(const DayMeals& meals) {
     QStringList shape;
     for (int meal = 0; meal < MealCount; ++meal) {
         for (const FoodEntry& food : meals[meal])
@@ -263,7 +263,7 @@ void TestDiaryStore::exportsCsv() {
     DiaryStore copy(m_dir.filePath("import.sqlite"));
     QCOMPARE(copy.Create(), State::Open);
     QCOMPARE(copy.ImportCsv(csv).entriesAdded, 4);
-    const Meals6 copied = copy.Day(Monday);
+    const DayMeals copied = copy.Day(Monday);
     QCOMPARE(Shape(copied), QString("0:饺子,猪肉/2 0:说\"好\"/3 5:=1+1/4"));
     QCOMPARE(copied[0][0], FoodEntry({2, "饺子,猪肉", 250.5, 125, 125, 250.5}));
 }

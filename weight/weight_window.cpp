@@ -1,13 +1,13 @@
-#include "calorie/weight_window.h"
+#include "weight/weight_window.h"
 
 #include "calorie/core/daily_target.h"
-#include "calorie/core/diary_store.h"
-#include "calorie/weight_chart.h"
+#include "diary/diary_store.h"
 #include "frame/appearance.h"
 #include "frame/core/numbers.h"
 #include "frame/file_dialogs.h"
 #include "frame/message.h"
 #include "frame/save_file.h"
+#include "weight/weight_chart.h"
 
 #include <QAbstractTableModel>
 #include <QButtonGroup>

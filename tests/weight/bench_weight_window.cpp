@@ -5,8 +5,8 @@
 //   QT_QPA_PLATFORM=offscreen build/tests/bench_weight_window [PNG]
 // With a path, a picture of the window is kept there to look at.
 
-#include "calorie/weight_chart.h"
-#include "calorie/weight_window.h"
+#include "weight/weight_chart.h"
+#include "weight/weight_window.h"
 
 #include "tests/bench_helpers.h"
 

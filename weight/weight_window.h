@@ -9,7 +9,7 @@
 // It opens from the calorie window, which it hides, and closing it shows that window again. As
 // that window's child it goes when that window goes.
 
-#include "calorie/core/weighings.h"
+#include "weight/weight_book.h"
 
 #include <QWidget>
 #include <memory>

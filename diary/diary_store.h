@@ -11,6 +11,7 @@
 // the weighings. Each upgrade runs in one transaction.
 
 #include "calorie/core/day_model.h"
+#include "diary/diary_contents.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -25,13 +26,6 @@
 namespace 方法_卡路里计算器 {
 
 inline constexpr int DiarySchemaVersion = 2;
-
-struct SavedMeal {
-    qint64 id = 0;
-    QString name;
-    QList<FoodEntry> foods;
-    double Kcal() const; // the sum of its foods
-};
 
 // What an import did: added days and entries, days skipped because the diary has them, refused
 // rows with the first few reasons ("第 3 行：日期无法识别"). failed: nothing was kept at all.
@@ -78,7 +72,7 @@ class DiaryStore {
     bool DiaryOn() const;
     bool SetDiaryOn(bool on);
 
-    Meals6 Day(QDate day) const;
+    DayMeals Day(QDate day) const;
     QList<QDate> DaysWithEntries() const;
     // The latest day before `before` with foods in that meal.
     std::optional<QDate> PreviousDayWith(QDate before, int meal) const;

@@ -1,6 +1,6 @@
-#include "calorie/core/weighings.h"
+#include "weight/weight_book.h"
 
-#include "calorie/core/diary_store.h"
+#include "diary/diary_store.h"
 #include "frame/core/numbers.h"
 
 #include <QSqlQuery>

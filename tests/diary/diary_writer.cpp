@@ -1,7 +1,7 @@
 // Keeps adding to the diary at the given path until it is killed, printing the id of each entry
 // as soon as its change is committed: the crash test kills it at random moments.
 
-#include "calorie/core/diary_store.h"
+#include "diary/diary_store.h"
 
 #include <QCoreApplication>
 #include <cstdio>

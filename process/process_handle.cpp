@@ -1,4 +1,4 @@
-#include "calorie/core/process_handle.h"
+#include "process/process_handle.h"
 
 #include <QCoreApplication>
 #include <QFile>

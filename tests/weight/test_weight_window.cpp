@@ -2,13 +2,13 @@
 // question before a day's weighing is replaced, the table's keys, a change the store could not
 // keep, and the window's life beside the window that opened it.
 
-#include "calorie/core/diary_store.h"
-#include "calorie/core/weight_log.h"
 #include "calorie/daily_target_dialog.h"
-#include "calorie/weight_window.h"
+#include "diary/diary_store.h"
 #include "frame/message.h"
 #include "tests/activate_window.h"
 #include "weighings_text.h"
+#include "weight/core/weight_log.h"
+#include "weight/weight_window.h"
 
 #include <QDateEdit>
 #include <QDir>

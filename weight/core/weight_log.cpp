@@ -1,4 +1,4 @@
-#include "calorie/core/weight_log.h"
+#include "weight/core/weight_log.h"
 
 #include "body/core/input_rules.h"
 #include "body/core/leading_number.h"

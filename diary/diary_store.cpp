@@ -1,4 +1,4 @@
-#include "calorie/core/diary_store.h"
+#include "diary/diary_store.h"
 
 #include "calorie/core/intake.h"
 #include "frame/core/csv.h"
@@ -171,7 +171,7 @@ FoodEntry EntryAt(const QSqlQuery& query, int first) {
 
 void BindFood(QSqlQuery& query, const FoodEntry& food) {
     query.addBindValue(food.name);
-    query.addBindValue(food.hot);
+    query.addBindValue(food.listedKcal);
     query.addBindValue(Bound(food.quantity));
     query.addBindValue(Bound(food.grams));
     query.addBindValue(food.kcal);
@@ -471,8 +471,8 @@ bool DiaryStore::SetDiaryOn(bool on) {
     return SetSetting(DiaryKey, on ? QStringLiteral("1") : QString());
 }
 
-Meals6 DiaryStore::Day(QDate day) const {
-    Meals6 meals;
+DayMeals DiaryStore::Day(QDate day) const {
+    DayMeals meals;
     if (!IsOpen())
         return meals;
     QSqlQuery query(Database());

@@ -8,7 +8,7 @@
 // The log itself is a model like the calorie window's day: each user command is a change that a
 // keeper saves first (the diary store) and only then applies; each is one step to undo.
 
-#include "calorie/core/undo_history.h"
+#include "frame/core/undo_history.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,8 +1,8 @@
 // The weight log's core: the trend, the weekly rate and the forecast against figures worked out
 // by hand; typed weights; the CSV files it reads; its undo history.
 
-#include "calorie/core/weight_log.h"
 #include "weighings_text.h"
+#include "weight/core/weight_log.h"
 
 #include <QTest>
 
