@@ -5,6 +5,7 @@
 #include "frame/core/numbers.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace 方法_卡路里计算器 {
 
@@ -49,6 +50,22 @@ std::optional<FoodEntry> Reweighed(const FoodEntry& entry, double grams) {
     weighed.grams = grams;
     weighed.kcal = *energy;
     return weighed;
+}
+
+bool IsSoundEntry(const FoodEntry& entry) {
+    // 900 kcal per 100 g, pure fat, at the heaviest portion.
+    constexpr double MostKcal = 9 * MaxGrams;
+    constexpr int LongestName = 255;
+    const auto energy = [](double kcal) {
+        return std::isfinite(kcal) && kcal >= 0 && kcal <= MostKcal;
+    };
+    const auto weight = [](std::optional<double> grams) {
+        return !grams || (std::isfinite(*grams) && *grams > 0 && *grams <= MaxGrams);
+    };
+    const QString name = entry.name.trimmed();
+    return !name.isEmpty() && entry.name.size() <= LongestName && energy(entry.listedKcal) &&
+           energy(entry.kcal) && weight(entry.quantity) && weight(entry.grams) &&
+           entry.grams.has_value() == entry.quantity.has_value();
 }
 
 bool ShowsGrams(const FoodEntry& entry) {

@@ -41,6 +41,10 @@ struct FoodEntry {
 // energy is not a number, or a weight was typed for a food whose quantity is not one.
 std::optional<FoodEntry> EntryFor(const QString& foodName, const QString& foodHot,
                                   const QString& foodQuantity, std::optional<double> grams);
+// Whether an entry that comes from outside the window (the diary's file, an imported file) is
+// one the window could have made: a name, finite energies that are not negative and at most what
+// pure fat gives at the heaviest portion, weights above 0 and at most MaxGrams, both or neither.
+bool IsSoundEntry(const FoodEntry& entry);
 // The same food at another weight; nothing when it cannot be weighed or the weight is refused.
 std::optional<FoodEntry> Reweighed(const FoodEntry& entry, double grams);
 // Whether the weight differs from the listed one and so is written after the name.
