@@ -5,13 +5,21 @@
 //
 // Every user change is one small write transaction (BEGIN IMMEDIATE … COMMIT) over the rows it
 // touches, committed before the window shows it; a day is never rewritten as a whole. WAL with
-// synchronous=FULL keeps every committed change through a crash.
+// synchronous=FULL keeps every committed change through a crash. While another program holds the
+// write lock a change waits up to five seconds, trying again and again, and the owner's waiting
+// hook runs between the tries so that a window keeps painting.
+//
+// A new file is built whole under a temporary name and then given the diary's name, so a crash
+// never leaves half a diary there. Deleting takes the write lock first; every write checks, under
+// that lock, that the name still names the file it opened, so a store whose file another window
+// deleted fails its change instead of writing into a file nobody will read again.
 //
 // Schema versions live in PRAGMA user_version: 1 held the diary, saved meals and settings; 2 added
 // the weighings. Each upgrade runs in one transaction.
 
 #include "calorie/core/day_model.h"
 #include "diary/diary_contents.h"
+#include "diary/diary_file.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -92,8 +100,15 @@ class DiaryStore {
     // Adds the days of such a CSV the diary does not have, in one transaction.
     ImportReport ImportCsv(const QByteArray& csv);
 
-    // Removes the file, its WAL and shared-memory files and the folders Create made.
+    // Removes the file, its WAL and shared-memory files and the folders Create made, holding the
+    // write lock meanwhile.
     bool Delete();
+
+    // Called between tries while another program holds the write lock, for at most five seconds;
+    // false gives up at once. Without one the store only waits.
+    void SetWaiting(std::function<bool()> waiting) { m_waiting = std::move(waiting); }
+    // A write is under way: waiting for the lock, or running.
+    bool Writing() const { return m_writing; }
 
     // For the other tables (the weighings): the connection, and one write transaction that is
     // committed when work returns true and rolled back otherwise.
@@ -109,12 +124,17 @@ class DiaryStore {
     State OpenWritable(int version, const QStringList& made);
     State Unusable(const QString& reason, bool made);
     bool Failed(const QString& reason);
+    bool Lock(QSqlQuery& query);
+    bool SameFile() const;
 
     QString m_path;
     QString m_connection;
     State m_state = State::Missing;
     QString m_problem;
-    QString m_writeReason; // why the running Write fails
+    QString m_writeReason;                    // why the running Write fails
+    std::optional<diary_file::FileId> m_file; // the file the connection opened
+    std::function<bool()> m_waiting;
+    bool m_writing = false;
 };
 
 } // namespace 方法_卡路里计算器
