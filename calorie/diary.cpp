@@ -147,8 +147,7 @@ void SetDiaryOn(Form_卡路里计算器& form, bool on) {
         if (store->Delete())
             form.SetStore(nullptr);
         else
-            ShowMessage(&form, QStringLiteral("无法删除日记文件“%1”。")
-                                   .arg(QDir::toNativeSeparators(store->Path())));
+            ShowMessage(&form, store->Problem()); // another program may hold it
     }
     ShowDateLine(form); // the day stays on screen, in memory only
 }

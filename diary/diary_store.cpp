@@ -450,8 +450,13 @@ DiaryStore::State DiaryStore::Create() {
 bool DiaryStore::Delete() {
     if (m_state == State::Missing)
         return true;
-    if (m_state != State::Open || m_writing)
+    if (m_state != State::Open)
         return false; // a file it cannot read is never touched
+    if (m_writing) {
+        m_problem =
+            QStringLiteral("无法删除日记文件“%1”：上一个更改还没有保存完。").arg(Native(m_path));
+        return false;
+    }
     QStringList made;
     for (const QJsonValue& folder : QJsonDocument::fromJson(Setting(MadeKey).toUtf8()).array())
         made << folder.toString();
