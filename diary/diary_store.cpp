@@ -183,8 +183,6 @@ QString BuildDiary(const QString& path, const QStringList& made) {
         run(QStringLiteral("PRAGMA user_version = %1").arg(DiarySchemaVersion));
         run(QStringLiteral("COMMIT"));
         run(QStringLiteral("PRAGMA journal_mode = WAL"));
-        query = QSqlQuery();
-        db.close();
     }
     QSqlDatabase::removeDatabase(name);
     // A WAL left beside it would hold what the file lacks.

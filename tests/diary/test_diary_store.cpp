@@ -239,7 +239,13 @@ void TestDiaryStore::failedChangeWritesNothing() {
     DiaryStore store(m_dir.filePath("busy.sqlite"));
     QCOMPARE(store.Create(), State::Open);
     int tries = 0;
-    store.SetWaiting([&tries] { return ++tries < 3; }); // gives up on the third
+    QString nested; // what a change begun while the first one waits is told
+    store.SetWaiting([&] {
+        Change inside{Insert(3, Food("梨", 50, 100))};
+        if (++tries == 1 && !store.Apply(Monday, inside))
+            nested = store.Problem();
+        return tries < 3; // gives up on the third
+    });
     Change kept{Insert(1, Food("香蕉", 93, 100))};
     QVERIFY(store.Apply(Monday, kept));
 
@@ -260,6 +266,9 @@ void TestDiaryStore::failedChangeWritesNothing() {
                                                  "这次更改已撤回。")
                                       .arg(QDir::toNativeSeparators(store.Path())));
         QCOMPARE(tries, 3);
+        QCOMPARE(nested,
+                 QStringLiteral("无法保存到日记“%1”：上一个更改还没有保存完。这次更改已撤回。")
+                     .arg(QDir::toNativeSeparators(store.Path())));
     }
     QCOMPARE(Shape(store.Day(Monday)), QString("1:香蕉/1"));
 }
