@@ -303,7 +303,7 @@ DiaryStore::State DiaryStore::Open() {
     const State state = Examine(version);
     if (state != State::Open)
         return m_state = state;
-    return OpenWritable(version, {});
+    return OpenWritable(version);
 }
 
 // Reads the file without changing it: its bytes, then SQLite through a read-only connection.
@@ -347,8 +347,9 @@ DiaryStore::State DiaryStore::Examine(int& version) {
     return state;
 }
 
-// Opens the connection that writes, and brings an older (or new, empty) diary to this version.
-DiaryStore::State DiaryStore::OpenWritable(int version, const QStringList& made) {
+// Opens the connection that writes, and brings an older diary to this version; 0 is a new one,
+// built whole by Create.
+DiaryStore::State DiaryStore::OpenWritable(int version) {
     if (!QFileInfo(m_path).isWritable())
         return Unusable(QStringLiteral("没有写入的权限"), false);
     QString why;
@@ -373,7 +374,7 @@ DiaryStore::State DiaryStore::OpenWritable(int version, const QStringList& made)
     }
     m_state = State::Open;
     diary_file::RemoveLeftovers(m_path);
-    if (version == DiarySchemaVersion)
+    if (version == 0 || version == DiarySchemaVersion)
         return m_state;
     const bool upgraded = Write([&](QSqlDatabase& db) {
         QSqlQuery query(db);
@@ -385,13 +386,6 @@ DiaryStore::State DiaryStore::OpenWritable(int version, const QStringList& made)
                 if (!Run(query, sql))
                     return false;
             }
-        }
-        if (!made.isEmpty()) {
-            query.prepare("INSERT INTO settings(key, value) VALUES(?, ?)");
-            query.addBindValue(MadeKey);
-            query.addBindValue(QJsonDocument(QJsonArray::fromStringList(made)).toJson());
-            if (!Run(query))
-                return false;
         }
         return Run(query, QStringLiteral("PRAGMA user_version = %1").arg(DiarySchemaVersion));
     });
@@ -437,7 +431,7 @@ DiaryStore::State DiaryStore::Create() {
         RemoveFolders(made);
         return Unusable(why.isEmpty() ? QStringLiteral("没有写入的权限") : why, true);
     }
-    const State state = OpenWritable(DiarySchemaVersion, made);
+    const State state = OpenWritable(0);
     if (state != State::Open) {
         diary_file::RemoveWithSideFiles(m_path);
         RemoveFolders(made);

@@ -121,7 +121,7 @@ class DiaryStore {
 
   private:
     State Examine(int& version);
-    State OpenWritable(int version, const QStringList& made);
+    State OpenWritable(int version);
     State Unusable(const QString& reason, bool made);
     bool Failed(const QString& reason);
     bool Lock(QSqlQuery& query);
