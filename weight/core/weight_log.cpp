@@ -88,31 +88,33 @@ Trend TrendOf(const QList<Weighing>& weighings) {
     return trend;
 }
 
-QString ForecastText(const Trend& trend, double start, double goal) {
+QString ForecastText(const Trend& trend, double goal, QDate today) {
     if (trend.IsEmpty() || !trend.weeklyRate)
         return {};
+    if (trend.Last().daysTo(today) > StaleDays)
+        return QStringLiteral("最近一次称重是在 %1，请先称重再预计").arg(ChineseDate(trend.Last()));
     const double now = trend.Latest();
-    const bool down = goal < start;
-    if (RoundHalfEven(now, 1) == RoundHalfEven(goal, 1) || (down ? now <= goal : now >= goal))
+    // As the line shows both: a trend of 69.7 is at a goal of 69.68.
+    if (RoundHalfEven(now, 1) == RoundHalfEven(goal, 1))
         return QStringLiteral("已达到目标体重");
     const double rate = *trend.weeklyRate;
+    const bool down = goal < now;
     // A rate shown as 0 is flat: it would put the day decades away.
     if (RoundHalfEven(rate, 1) == 0 || (down ? rate > 0 : rate < 0))
         return QStringLiteral("按目前趋势，不会达到目标体重");
     const auto days = qint64(std::ceil((goal - now) / (rate / 7)));
     return QStringLiteral("按目前趋势，预计 %1 达到 %2 公斤")
-        .arg(ChineseDate(trend.Last().addDays(days)), FormatNumber(goal));
+        .arg(ChineseDate(today.addDays(days)), FormatNumber(goal));
 }
 
-QString SummaryText(const QList<Weighing>& weighings, const Trend& trend,
-                    std::optional<double> goal) {
+QString SummaryText(const Trend& trend, std::optional<double> goal, QDate today) {
     if (trend.IsEmpty())
         return QStringLiteral("还没有体重记录");
     QString text = QStringLiteral("趋势 %1 公斤").arg(Kg(trend.Latest()));
     if (trend.weeklyRate) {
         text += QStringLiteral("，每周 %1 公斤").arg(Kg(*trend.weeklyRate));
         if (goal)
-            text += QStringLiteral("；") + ForecastText(trend, weighings.constFirst().kg, *goal);
+            text += QStringLiteral("；") + ForecastText(trend, *goal, today);
     }
     return text;
 }
