@@ -77,10 +77,13 @@ QString SummaryText(const Trend& trend, std::optional<double> goal, QDate today)
 // UTF-8 with a byte-order mark, CR LF: 日期,体重（公斤）,趋势（公斤）, a row per weighing.
 QByteArray ExportCsv(const QList<Weighing>& weighings, const Trend& trend);
 
-// A CSV of weighings as this log or another tracker writes it: a date column and a weight column
-// found by their headings ("日期"/"Date", "体重"/"Weight"; pounds when the heading says "lb",
-// "lbs" or "磅"), the first two columns without headings. Dates YYYY-MM-DD or YYYY/M/D, weights
-// with or without a unit.
+// A CSV of weighings as this log or another tracker writes it, separated by ',', ';' or tabs or
+// as Excel's "sep=X" line says. A date column and a weight column are found by their headings
+// ("日期"/"Date", else "时间"/"Time"; "体重"/"Weight", the exact name before one that merely
+// holds it) in the first five lines, titles above them left out; without a heading they are the
+// first two columns.
+// Pounds when the heading says "lb" or "磅"; a weight without a unit is refused when neither the
+// heading nor the cell tells kilograms from pounds. Dates YYYY-MM-DD or YYYY/M/D.
 struct CsvWeighings {
     QList<Weighing> weighings; // in the file's order, one a day
     int refused = 0;
