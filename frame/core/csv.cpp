@@ -23,7 +23,7 @@ QString CsvText(QString field) {
     return field;
 }
 
-QList<CsvRecord> CsvRecords(QStringView text) {
+QList<CsvRecord> CsvRecords(QStringView text, QChar separator) {
     QList<CsvRecord> records;
     CsvRecord record;
     QString field;
@@ -66,7 +66,7 @@ QList<CsvRecord> CsvRecords(QStringView text) {
         started = true;
         if (c == u'"' && field.isEmpty())
             quoted = true;
-        else if (c == u',') {
+        else if (c == separator) {
             record.fields << field;
             field.clear();
         } else

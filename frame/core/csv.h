@@ -17,6 +17,6 @@ struct CsvRecord {
     QStringList fields; // unquoted
     bool closed = true; // false: the text ended inside a quoted field
 };
-// The records of CSV text: lines end in CR LF or LF; quoted fields may hold commas, quotes and line
-// breaks. Empty lines are left out.
-QList<CsvRecord> CsvRecords(QStringView text);
+// The records of CSV text: lines end in CR LF or LF; quoted fields may hold the separator, quotes
+// and line breaks. Empty lines are left out. Spreadsheets set to a decimal comma separate with ';'.
+QList<CsvRecord> CsvRecords(QStringView text, QChar separator = u',');
