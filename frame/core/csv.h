@@ -9,7 +9,8 @@
 
 // A field as RFC 4180 wants it; text a spreadsheet would run as a formula is kept as text.
 QString CsvField(QString field);
-// A field as it was before CsvField guarded it against being run as a formula.
+// A field as it was before CsvField guarded it against being run as a formula: CsvText gives back
+// every text CsvField was given, whatever apostrophes it starts with.
 QString CsvText(QString field);
 
 struct CsvRecord {
