@@ -9,6 +9,7 @@
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "diary/diary_store.h"
+#include "diary/room.h"
 #include "food_fixtures.h"
 #include "frame/file_dialogs.h"
 #include "frame/message.h"
@@ -776,7 +777,7 @@ void TestCalorieWindow::diaryFaults() {
     if (kind == "locked") {
         SetDiaryOn(Window(), true);
         QVERIFY(Window().DiaryOn());
-        QSqlQuery(QStringLiteral("PRAGMA busy_timeout = 20"), Window().Store()->Database());
+        QSqlQuery(QStringLiteral("PRAGMA busy_timeout = 20"), Room::Database(*Window().Store()));
         other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kind);
         other.setDatabaseName(path);
         QVERIFY(other.open());

@@ -2,6 +2,7 @@
 // meals, the CSV import and what survives a killed writer.
 
 #include "diary/diary_store.h"
+#include "diary/room.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -152,9 +153,9 @@ void TestDiaryStore::upgradesVersionOne() {
                                           "INSERT INTO settings VALUES('diary', '1')"});
     DiaryStore store(path);
     QCOMPARE(store.Open(), State::Open);
-    QCOMPARE(store.Day(Monday)[2], QList<FoodEntry>({{7, "米饭", 116, 100, 250, 290}}));
-    QVERIFY(store.DiaryOn());
-    QSqlQuery query(store.Database());
+    QCOMPARE(store.Days().Day(Monday)[2], QList<FoodEntry>({{7, "米饭", 116, 100, 250, 290}}));
+    QVERIFY(store.Settings().DiaryOn());
+    QSqlQuery query(Room::Database(store));
     QVERIFY(query.exec("PRAGMA user_version") && query.next());
     QCOMPARE(query.value(0).toInt(), 2);
     QVERIFY(query.exec("INSERT INTO weighings VALUES('2024-03-04', 70.5)"));
@@ -165,33 +166,34 @@ void TestDiaryStore::changesRoundTrip() {
     QCOMPARE(store.Open(), State::Missing);
     QVERIFY(!QFileInfo::exists(m_dir.filePath("data")));
     QCOMPARE(store.Create(), State::Open);
-    QVERIFY(!store.DiaryOn() && store.SetDiaryOn(true) && store.DiaryOn());
+    QVERIFY(!store.Settings().DiaryOn() && store.Settings().SetDiaryOn(true) &&
+            store.Settings().DiaryOn());
 
     Change add{Insert(0, Food("苹果", 52, 100)), Insert(0, Food("米饭", 290, 250)),
                Insert(4, Food("鸡蛋", 139))};
-    QVERIFY(store.Apply(Monday, add));
+    QVERIFY(store.Days().Apply(Monday, add));
     QCOMPARE(add[2].after.id, qint64(3));
     Change saturday{Insert(4, Food("面条", 300))};
-    QVERIFY(store.Apply(Monday.addDays(-2), saturday));
+    QVERIFY(store.Days().Apply(Monday.addDays(-2), saturday));
 
     Change reweigh{{Edit::Update, 0, 1, add[1].after, Food("米饭", 116, 100)}};
     Change remove{{Edit::Remove, 0, 0, add[0].after, {}}};
-    QVERIFY(store.Apply(Monday, reweigh));
-    QVERIFY(store.Apply(Monday, remove));
+    QVERIFY(store.Days().Apply(Monday, reweigh));
+    QVERIFY(store.Days().Apply(Monday, remove));
     {
         DiaryStore other; // the weight window's own connection to the same file
         QCOMPARE(other.Open(), State::Open);
-        QCOMPARE(Shape(other.Day(Monday)), QString("0:米饭/2 4:鸡蛋/3"));
-        QCOMPARE(other.Day(Monday)[0][0].kcal, 116.0);
+        QCOMPARE(Shape(other.Days().Day(Monday)), QString("0:米饭/2 4:鸡蛋/3"));
+        QCOMPARE(other.Days().Day(Monday)[0][0].kcal, 116.0);
     }
 
     Change undo{Insert(0, remove[0].before)}; // back before the rice, keeping its id
-    QVERIFY(store.Apply(Monday, undo));
-    QCOMPARE(Shape(store.Day(Monday)), QString("0:苹果/1 0:米饭/2 4:鸡蛋/3"));
-    QCOMPARE(store.DaysWithEntries(), QList<QDate>({Monday.addDays(-2), Monday}));
-    QCOMPARE(store.PreviousDayWith(Monday.addDays(1), 4), std::optional(Monday));
-    QCOMPARE(store.PreviousDayWith(Monday, 4), std::optional(Monday.addDays(-2)));
-    QCOMPARE(store.PreviousDayWith(Monday, 0), std::optional<QDate>());
+    QVERIFY(store.Days().Apply(Monday, undo));
+    QCOMPARE(Shape(store.Days().Day(Monday)), QString("0:苹果/1 0:米饭/2 4:鸡蛋/3"));
+    QCOMPARE(store.Days().DaysWithEntries(), QList<QDate>({Monday.addDays(-2), Monday}));
+    QCOMPARE(store.Days().PreviousDayWith(Monday.addDays(1), 4), std::optional(Monday));
+    QCOMPARE(store.Days().PreviousDayWith(Monday, 4), std::optional(Monday.addDays(-2)));
+    QCOMPARE(store.Days().PreviousDayWith(Monday, 0), std::optional<QDate>());
 
     QVERIFY(store.Delete());
     QVERIFY(!QFileInfo::exists(m_dir.filePath("data"))); // the folders Create made
@@ -200,48 +202,48 @@ void TestDiaryStore::changesRoundTrip() {
 void TestDiaryStore::failedChangeWritesNothing() {
     DiaryStore store(m_dir.filePath("busy.sqlite"));
     QCOMPARE(store.Create(), State::Open);
-    QVERIFY(QSqlQuery(store.Database()).exec("PRAGMA busy_timeout = 50"));
+    QVERIFY(QSqlQuery(Room::Database(store)).exec("PRAGMA busy_timeout = 50"));
     Change kept{Insert(1, Food("香蕉", 93, 100))};
-    QVERIFY(store.Apply(Monday, kept));
+    QVERIFY(store.Days().Apply(Monday, kept));
 
     // The second edit fails: the first is not kept either.
     Change missing{Insert(2, Food("馒头", 223, 100)),
                    {Edit::Update, 1, 0, {99, "梨", 50, 100, 100, 50}, Food("梨", 25, 50)}};
-    QVERIFY(!store.Apply(Monday, missing));
+    QVERIFY(!store.Days().Apply(Monday, missing));
     QCOMPARE(missing[0].after.id, qint64(0));
     QCOMPARE(missing[1].after.id, qint64(0));
     {
         DiaryStore holder(store.Path()); // another program in the middle of a write
         QCOMPARE(holder.Open(), State::Open);
-        QVERIFY(QSqlQuery(holder.Database()).exec("BEGIN IMMEDIATE"));
+        QVERIFY(QSqlQuery(Room::Database(holder)).exec("BEGIN IMMEDIATE"));
         Change blocked{Insert(2, Food("馒头", 223, 100))};
-        QVERIFY(!store.Apply(Monday, blocked));
+        QVERIFY(!store.Days().Apply(Monday, blocked));
         QCOMPARE(blocked[0].after.id, qint64(0));
         QCOMPARE(store.Problem(), QStringLiteral("无法保存到日记“%1”：日记正被另一个程序占用。"
                                                  "这次更改已撤回。")
                                       .arg(QDir::toNativeSeparators(store.Path())));
     }
-    QCOMPARE(Shape(store.Day(Monday)), QString("1:香蕉/1"));
+    QCOMPARE(Shape(store.Days().Day(Monday)), QString("1:香蕉/1"));
 }
 
 void TestDiaryStore::savedMeals() {
     DiaryStore store(m_dir.filePath("meals.sqlite"));
     QCOMPARE(store.Create(), State::Open);
-    QVERIFY(store.SaveMeal("早饭", {Food("牛奶", 54, 100), Food("面包", 10.25)}));
-    QVERIFY(store.SaveMeal("晚饭", {Food("米饭", 116, 100)}));
-    QVERIFY(store.SaveMeal("早饭", {Food("豆浆", 16, 100), Food("油条", 386.5, 100)}));
-    QCOMPARE(store.SavedMealNamed("早饭")->foods,
+    QVERIFY(store.SavedMeals().Save("早饭", {Food("牛奶", 54, 100), Food("面包", 10.25)}));
+    QVERIFY(store.SavedMeals().Save("晚饭", {Food("米饭", 116, 100)}));
+    QVERIFY(store.SavedMeals().Save("早饭", {Food("豆浆", 16, 100), Food("油条", 386.5, 100)}));
+    QCOMPARE(store.SavedMeals().Named("早饭")->foods,
              QList<FoodEntry>({Food("豆浆", 16, 100), Food("油条", 386.5, 100)}));
-    QCOMPARE(store.SavedMealNamed("早饭")->Kcal(), 402.5);
+    QCOMPARE(store.SavedMeals().Named("早饭")->Kcal(), 402.5);
 
-    QVERIFY(!store.RenameMeal(2, "早饭"));
+    QVERIFY(!store.SavedMeals().Rename(2, "早饭"));
     QCOMPARE(store.Problem(), QString("已有名为“早饭”的餐，请换一个名字。"));
-    QVERIFY(store.RenameMeal(2, "午饭"));
-    QVERIFY(store.DeleteMeal(1));
-    const QList<SavedMeal> meals = store.SavedMeals();
+    QVERIFY(store.SavedMeals().Rename(2, "午饭"));
+    QVERIFY(store.SavedMeals().Delete(1));
+    const QList<SavedMeal> meals = store.SavedMeals().All();
     QCOMPARE(meals.size(), 1);
     QCOMPARE(meals[0].name, QString("午饭"));
-    QSqlQuery foods(store.Database());
+    QSqlQuery foods(Room::Database(store));
     QVERIFY(foods.exec("SELECT count(*) FROM saved_meal_foods") && foods.next());
     QCOMPARE(foods.value(0).toInt(), 1);
 }
@@ -252,7 +254,7 @@ void TestDiaryStore::exportsCsv() {
     Change day{Insert(5, Food("=1+1", 30)), Insert(0, Food("饺子,猪肉", 250.5, 125)),
                Insert(0, Food("说\"好\"", 0.1, 0.5))};
     Change before{Insert(3, Food("酸奶", 72, 100))};
-    QVERIFY(store.Apply(Monday, day) && store.Apply(Monday.addDays(-1), before));
+    QVERIFY(store.Days().Apply(Monday, day) && store.Days().Apply(Monday.addDays(-1), before));
     const QByteArray csv = "\xEF\xBB\xBF" + Header +
                            "2024-03-03,下午加餐,酸奶,100,72\r\n"
                            "2024-03-04,早餐,\"饺子,猪肉\",125,250.5\r\n"
@@ -263,7 +265,7 @@ void TestDiaryStore::exportsCsv() {
     DiaryStore copy(m_dir.filePath("import.sqlite"));
     QCOMPARE(copy.Create(), State::Open);
     QCOMPARE(copy.ImportCsv(csv).entriesAdded, 4);
-    const DayMeals copied = copy.Day(Monday);
+    const DayMeals copied = copy.Days().Day(Monday);
     QCOMPARE(Shape(copied), QString("0:饺子,猪肉/2 0:说\"好\"/3 5:=1+1/4"));
     QCOMPARE(copied[0][0], FoodEntry({2, "饺子,猪肉", 250.5, 125, 125, 250.5}));
 }
@@ -317,7 +319,7 @@ void TestDiaryStore::importsCsv() {
     DiaryStore store(m_dir.filePath("imports.sqlite"));
     QCOMPARE(store.Create(), State::Open);
     Change monday{Insert(0, Food("馒头", 223, 100))};
-    QVERIFY(store.Apply(Monday, monday));
+    QVERIFY(store.Days().Apply(Monday, monday));
 
     const ImportReport report = store.ImportCsv(csv);
     QCOMPARE(
@@ -326,9 +328,9 @@ void TestDiaryStore::importsCsv() {
     QCOMPARE(report.reasons, reasons);
     QCOMPARE(report.failed, !failure.isEmpty());
     QCOMPARE(report.failure, failure);
-    QCOMPARE(Shape(store.Day(Monday)), QString("0:馒头/1"));
+    QCOMPARE(Shape(store.Days().Day(Monday)), QString("0:馒头/1"));
     QCOMPARE(store.ImportCsv(csv).entriesAdded, 0); // the second time adds nothing
-    QCOMPARE(store.DaysWithEntries().size(), 1 + counts[0]);
+    QCOMPARE(store.Days().DaysWithEntries().size(), 1 + counts[0]);
 }
 
 // A writer killed at random moments: the file stays sound and keeps every change it reported.
@@ -349,7 +351,7 @@ void TestDiaryStore::killedWriterLosesNothing() {
 
         DiaryStore store(path);
         QCOMPARE(store.Open(), State::Open);
-        QSqlQuery query(store.Database());
+        QSqlQuery query(Room::Database(store));
         QVERIFY(query.exec("PRAGMA integrity_check") && query.next());
         QCOMPARE(query.value(0).toString(), QString("ok"));
         QSet<qint64> kept;

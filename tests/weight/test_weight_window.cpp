@@ -34,7 +34,7 @@ class TestBook final : public WeightBook {
     bool Keep(const WeighingChange&) override { return !m_fails; }
     bool KeepGoal(std::optional<double>) override { return !m_fails; }
     QString Problem() const override { return QStringLiteral("无法写入"); }
-    std::optional<QList<DayKcal>> Intake() const override { return std::nullopt; }
+    std::optional<QList<DayKcal>> DailyIntake() const override { return std::nullopt; }
 
   private:
     QList<Weighing> m_weighings;
