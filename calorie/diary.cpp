@@ -122,12 +122,19 @@ void SetDiaryOn(Form_卡路里计算器& form, bool on) {
         DiaryStore* store = MadeStore(form);
         if (!store)
             return;
-        // The day on screen joins what the diary already holds for today.
+        // Only what was planned while the diary was off joins today: an entry with an id is the
+        // diary's already, on its own day.
         DayModel today;
         today.Reset(Today(), store->Days().Day(Today()));
         Change change;
-        for (int meal = 0; meal < MealCount; ++meal)
-            change += today.Adding(meal, form.Day().Foods(meal));
+        for (int meal = 0; meal < MealCount; ++meal) {
+            QList<FoodEntry> planned;
+            for (const FoodEntry& food : form.Day().Foods(meal)) {
+                if (food.id == 0)
+                    planned << food;
+            }
+            change += today.Adding(meal, planned);
+        }
         if (!store->Settings().TurnOnWith(Today(), change)) {
             ShowMessage(&form, store->Problem());
             return;
