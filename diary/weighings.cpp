@@ -43,16 +43,34 @@ DiaryWeighings::Kept DiaryWeighings::Keep(const WeighingChange& change) {
     return outdated ? Kept::Outdated : Kept::Failed;
 }
 
-bool DiaryWeighings::Put(const WeighingChange& change, bool&) {
-    QSqlQuery put(Room::Database(m_store));
-    QSqlQuery remove(Room::Database(m_store));
-    put.prepare(QStringLiteral("INSERT OR REPLACE INTO weighings (day, kg) VALUES (?, ?)"));
-    remove.prepare(QStringLiteral("DELETE FROM weighings WHERE day = ?"));
+bool DiaryWeighings::Put(const WeighingChange& change, bool& outdated) {
+    QSqlQuery query(Room::Database(m_store));
     for (const WeighingEdit& edit : change) {
-        QSqlQuery& query = edit.after ? put : remove;
-        query.bindValue(0, DayText(edit.day));
+        // The day as the log last read it, or another program's weighing would be replaced (or,
+        // by an undo, deleted) without the question.
+        query.prepare("SELECT typeof(kg) IN ('real', 'integer'), kg FROM weighings WHERE day = ?");
+        query.addBindValue(DayText(edit.day));
+        if (!Room::Run(m_store, query))
+            return false;
+        const bool found = query.next();
+        const bool same = found ? edit.before && query.value(0).toBool() &&
+                                      query.value(1).toDouble() == *edit.before
+                                : !edit.before;
+        query.finish();
+        if (!same) {
+            outdated = true;
+            return Room::Refuse(m_store, QStringLiteral("另一个程序在此期间记录了 %1 的体重")
+                                             .arg(方法_体重记录::ChineseDate(edit.day)));
+        }
+        if (!edit.after)
+            query.prepare("DELETE FROM weighings WHERE day = ?");
+        else if (found)
+            query.prepare("UPDATE weighings SET kg = ? WHERE day = ?");
+        else
+            query.prepare("INSERT INTO weighings(kg, day) VALUES(?, ?)");
         if (edit.after)
-            query.bindValue(1, *edit.after);
+            query.addBindValue(*edit.after);
+        query.addBindValue(DayText(edit.day));
         if (!Room::Run(m_store, query))
             return false;
     }

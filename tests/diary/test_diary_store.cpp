@@ -86,6 +86,8 @@ class TestDiaryStore : public QObject {
     void changesRoundTrip();
     void failedChangeWritesNothing();
     void savedMeals();
+    void weighingsOfTwoPrograms_data();
+    void weighingsOfTwoPrograms();
     void exportsCsv();
     void importsCsv_data();
     void importsCsv();
@@ -246,6 +248,52 @@ void TestDiaryStore::savedMeals() {
     QSqlQuery foods(Room::Database(store));
     QVERIFY(foods.exec("SELECT count(*) FROM saved_meal_foods") && foods.next());
     QCOMPARE(foods.value(0).toInt(), 1);
+}
+
+using 方法_体重记录::Weighing;
+using 方法_体重记录::WeighingChange;
+using Kept = DiaryWeighings::Kept;
+Q_DECLARE_METATYPE(WeighingChange)
+Q_DECLARE_METATYPE(Kept)
+
+// Another program weighed Monday at 70 kg after this one read the log: a change is kept only
+// while each of its days holds what the change found there, and otherwise not at all.
+void TestDiaryStore::weighingsOfTwoPrograms_data() {
+    QTest::addColumn<WeighingChange>("change");
+    QTest::addColumn<Kept>("kept");
+    QTest::addColumn<QList<Weighing>>("after");
+    const QDate sunday = Monday.addDays(-1);
+    QTest::newRow("a weighing of the day read as empty")
+        << WeighingChange{{Monday, std::nullopt, 71}} << Kept::Outdated
+        << QList<Weighing>{{Monday, 70}};
+    QTest::newRow("an undo of this program's weighing")
+        << WeighingChange{{Monday, 71, std::nullopt}} << Kept::Outdated
+        << QList<Weighing>{{Monday, 70}};
+    QTest::newRow("the other day first, then the outdated one")
+        << WeighingChange{{sunday, std::nullopt, 60}, {Monday, std::nullopt, 71}} << Kept::Outdated
+        << QList<Weighing>{{Monday, 70}};
+    QTest::newRow("the day as it is now")
+        << WeighingChange{{sunday, std::nullopt, 60}, {Monday, 70, 69.5}} << Kept::Yes
+        << QList<Weighing>{{sunday, 60}, {Monday, 69.5}};
+}
+
+void TestDiaryStore::weighingsOfTwoPrograms() {
+    QFETCH(WeighingChange, change);
+    QFETCH(Kept, kept);
+    QFETCH(QList<Weighing>, after);
+    const QString path = m_dir.filePath("weighings.sqlite");
+    QFile::remove(path);
+    DiaryStore mine(path), other(path);
+    QCOMPARE(mine.Create(), State::Open);
+    QCOMPARE(other.Open(), State::Open);
+    QCOMPARE(other.Weighings().Keep({{Monday, std::nullopt, 70}}), Kept::Yes);
+
+    QCOMPARE(mine.Weighings().Keep(change), kept);
+    QCOMPARE(mine.Weighings().All(), after);
+    if (kept == Kept::Outdated)
+        QCOMPARE(mine.Problem(), QStringLiteral("无法保存到日记“%1”：另一个程序在此期间记录了 "
+                                                "2024年3月4日 的体重。这次更改已撤回。")
+                                     .arg(QDir::toNativeSeparators(path)));
 }
 
 void TestDiaryStore::exportsCsv() {
