@@ -29,15 +29,18 @@ std::optional<double> DiaryWeightBook::Goal() const {
 }
 
 bool DiaryWeightBook::Ready() {
-    return m_store->IsOpen() || m_store->Create() == DiaryStore::State::Open;
+    if (m_store->IsOpen() || m_store->Create() == DiaryStore::State::Open)
+        return true;
+    // As the store's message says: from now on the log keeps its weighings in memory.
+    m_inMemory = true;
+    m_notice = m_store->Problem();
+    return false;
 }
 
 bool DiaryWeightBook::Keep(const WeighingChange& change) {
     m_outdated = false;
-    if (m_inMemory)
+    if (m_inMemory || !Ready())
         return true;
-    if (!Ready())
-        return false;
     const DiaryWeighings::Kept kept = m_store->Weighings().Keep(change);
     m_outdated = kept == DiaryWeighings::Kept::Outdated;
     return kept == DiaryWeighings::Kept::Yes;
@@ -49,7 +52,7 @@ bool DiaryWeightBook::KeepGoal(std::optional<double> goal) {
     if (!goal && !m_store->IsOpen())
         return true; // nothing kept, nothing to remove
     if (!Ready())
-        return false;
+        return true;
     return m_store->Weighings().KeepGoal(goal);
 }
 
