@@ -31,10 +31,10 @@ QVariant Bound(std::optional<double> value) {
 }
 
 QString DayRule() {
-    // date() gives back only a day that exists: 2024-02-30 comes back as another.
+    // A day moved by 0 days comes back only when it exists: 2024-02-30 comes back as March 1st.
     return QStringLiteral("typeof(day) = 'text' AND "
                           "day GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]' AND "
-                          "date(day) IS day");
+                          "date(day, '+0 days') IS day");
 }
 
 QString FoodRule() {

@@ -91,6 +91,7 @@ class TestCalorieWindow : public QObject {
     void exportPlan();
     void diaryFaults_data();
     void diaryFaults();
+    void unreadableRowsSaidOnce();
     void diaryOnAgain_data();
     void diaryOnAgain();
 
@@ -805,6 +806,31 @@ void TestCalorieWindow::diaryFaults() {
         QVERIFY(!QFile::exists(path + "-wal") && !QFile::exists(path + "-shm"));
     }
     m_window.reset(); // its store goes before the folder
+}
+
+// A row of the diary that cannot be read is left out and said once, when the window opens.
+void TestCalorieWindow::unreadableRowsSaidOnce() {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    {
+        DiaryStore store;
+        QCOMPARE(store.Create(), DiaryStore::State::Open);
+        QVERIFY(store.Settings().SetDiaryOn(true));
+        QVERIFY(QSqlQuery(Room::Database(store))
+                    .exec(QStringLiteral("INSERT INTO weighings VALUES('9999-12-31', 70)")));
+    }
+    QStringList messages;
+    SetMessageObserver([&](const QString& text) { messages << text; });
+    m_window = std::make_unique<Form_卡路里计算器>(m_foods);
+    QCoreApplication::processEvents();
+    ShowDate(Window(), QDate::currentDate().addDays(-1));
+    AddFood(2, 0);
+    ShowDate(Window(), QDate::currentDate());
+    QCoreApplication::processEvents();
+    SetMessageObserver(FailOnMessage);
+    m_window.reset();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+    QCOMPARE(messages, QStringList{QStringLiteral("日记中有 1 条记录无法读取，已略过")});
 }
 
 int Entries(const DayMeals& meals) {

@@ -30,6 +30,21 @@ const QStringList VersionOne{
     "CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL)",
     "PRAGMA user_version = 1"};
 
+// The weighings as the second version made them.
+const QString VersionTwo = "CREATE TABLE weighings(day TEXT PRIMARY KEY, kg REAL NOT NULL)";
+
+// Whether another program's statement is taken by the file at path.
+bool Takes(const QString& path, const QString& sql) {
+    bool taken = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
+        db.setDatabaseName(path);
+        taken = db.open() && QSqlQuery(db).exec(sql);
+    }
+    QSqlDatabase::removeDatabase("other");
+    return taken;
+}
+
 // Runs sql on a file as another program (or an older Korvella) would.
 void MakeDatabase(const QString& path, const QStringList& sql) {
     {
@@ -83,12 +98,15 @@ class TestDiaryStore : public QObject {
     void openLeavesForeignFiles_data();
     void openLeavesForeignFiles();
     void upgradesVersionOne();
+    void unreadableRowsLeftOut_data();
+    void unreadableRowsLeftOut();
     void changesRoundTrip();
     void failedChangeWritesNothing();
     void savedMeals();
     void weighingsOfTwoPrograms_data();
     void weighingsOfTwoPrograms();
     void exportsCsv();
+    void contentsRoundTrip();
     void importsCsv_data();
     void importsCsv();
     void killedWriterLosesNothing();
@@ -161,6 +179,77 @@ void TestDiaryStore::upgradesVersionOne() {
     QVERIFY(query.exec("PRAGMA user_version") && query.next());
     QCOMPARE(query.value(0).toInt(), 2);
     QVERIFY(query.exec("INSERT INTO weighings VALUES('2024-03-04', 70.5)"));
+}
+
+// A row another tool wrote, or bit rot changed, is left out of the day, the days, the log and
+// the contents, counted, and never changed; a new file does not take it at all.
+void TestDiaryStore::unreadableRowsLeftOut_data() {
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<bool>("checked"); // refused by a new file
+    const QString entry = "INSERT INTO entries(day, meal, name, hot, quantity, grams, kcal) "
+                          "VALUES('2024-03-05', %1)";
+    QTest::newRow("kcal 1e308") << entry.arg("0, '米饭', 116, 100, 250, 1e308") << true;
+    QTest::newRow("grams -5") << entry.arg("4, '鸡蛋', 139, 100, -5, -50") << true;
+    QTest::newRow("kcal 'abc'") << entry.arg("1, '苹果', 52, 100, 100, 'abc'") << true;
+    QTest::newRow("a day that does not exist")
+        << "INSERT INTO entries(day, meal, name, hot, quantity, grams, kcal) VALUES("
+           "'2024-02-30', 0, '苹果', 52, 100, 100, 52)"
+        << true;
+    QTest::newRow("a saved meal's food of -5 g")
+        << "INSERT INTO saved_meal_foods VALUES(1, 1, '鸡蛋', 139, 100, -5, -50)" << true;
+    QTest::newRow("a weighing of 1e300 kg")
+        << "INSERT INTO weighings VALUES('2024-03-05', 1e300)" << true;
+    QTest::newRow("a weighing of 70.555 kg")
+        << "INSERT INTO weighings VALUES('2024-03-05', 70.555)" << true;
+    QTest::newRow("a weighing dated 9999-12-31")
+        << "INSERT INTO weighings VALUES('9999-12-31', 70)" << false;
+    QTest::newRow("a goal of 1e300 kg")
+        << "INSERT INTO settings VALUES('goal_kg', '1e300')" << false;
+}
+
+void TestDiaryStore::unreadableRowsLeftOut() {
+    QFETCH(QString, row);
+    QFETCH(bool, checked);
+    const QString path = m_dir.filePath("unreadable.sqlite");
+    QFile::remove(path);
+    MakeDatabase(path, VersionOne + QStringList{
+                                        VersionTwo,
+                                        "PRAGMA user_version = 2",
+                                        "INSERT INTO entries VALUES(1, '2024-03-04', 2, '米饭', "
+                                        "116, 100, 250, 290)",
+                                        "INSERT INTO saved_meals VALUES(1, '早饭')",
+                                        "INSERT INTO saved_meal_foods VALUES(1, 0, '牛奶', 54, "
+                                        "100, 100, 54)",
+                                        "INSERT INTO weighings VALUES('2024-03-04', 70.5)",
+                                        row,
+                                    });
+    DiaryStore store(path);
+    QCOMPARE(store.Open(), State::Open);
+    QCOMPARE(store.UnreadableRows(), 1);
+    QCOMPARE(store.UnreadableNotice(), QString("日记中有 1 条记录无法读取，已略过"));
+    const DiaryContents contents = store.Contents();
+    QCOMPARE(contents.days.size(), 1);
+    QCOMPARE(Shape(contents.days[0].meals), QString("2:米饭/1"));
+    QCOMPARE(store.Days().DaysWithEntries(), QList<QDate>{Monday});
+    QCOMPARE(Shape(store.Days().Day(Monday.addDays(1))), QString());
+    QCOMPARE(store.Days().DailyIntake().size(), 1);
+    QCOMPARE(contents.savedMeals.size(), 1);
+    QCOMPARE(contents.savedMeals[0].foods, QList<FoodEntry>({Food("牛奶", 54, 100)}));
+    QCOMPARE(contents.weighings, QList<方法_体重记录::Weighing>({{Monday, 70.5}}));
+    QCOMPARE(contents.goalKg, std::optional<double>());
+
+    // The changes the windows make leave it as it is.
+    Change tuesday{Insert(0, Food("苹果", 52, 100))};
+    QVERIFY(store.Days().Apply(Monday.addDays(1), tuesday));
+    Change removal{{Edit::Remove, 0, 0, tuesday[0].after, {}}};
+    QVERIFY(store.Days().Apply(Monday.addDays(1), removal));
+    QVERIFY(store.SavedMeals().Save("早饭", {Food("豆浆", 16, 100)}));
+    QCOMPARE(store.UnreadableRows(), 1);
+
+    QFile::remove(path);
+    QCOMPARE(DiaryStore(path).Create(), State::Open);
+    QVERIFY(Takes(path, "INSERT INTO saved_meals VALUES(1, '早饭')"));
+    QCOMPARE(Takes(path, row), !checked);
 }
 
 void TestDiaryStore::changesRoundTrip() {
@@ -300,22 +389,90 @@ void TestDiaryStore::exportsCsv() {
     DiaryStore store(m_dir.filePath("export.sqlite"));
     QCOMPARE(store.Create(), State::Open);
     Change day{Insert(5, Food("=1+1", 30)), Insert(0, Food("饺子,猪肉", 250.5, 125)),
-               Insert(0, Food("说\"好\"", 0.1, 0.5))};
+               Insert(0, Food("说\"好\"", 0.1, 0.5)), Insert(2, {0, "米饭", 116, 100, 250, 290})};
     Change before{Insert(3, Food("酸奶", 72, 100))};
     QVERIFY(store.Days().Apply(Monday, day) && store.Days().Apply(Monday.addDays(-1), before));
     const QByteArray csv = "\xEF\xBB\xBF" + Header +
                            "2024-03-03,下午加餐,酸奶,100,72\r\n"
                            "2024-03-04,早餐,\"饺子,猪肉\",125,250.5\r\n"
                            "2024-03-04,早餐,\"说\"\"好\"\"\",0.5,0.1\r\n"
+                           "2024-03-04,午餐,米饭,250,290\r\n"
                            "2024-03-04,晚上加餐,'=1+1,,30\r\n";
     QCOMPARE(store.ExportCsv(), csv);
 
     DiaryStore copy(m_dir.filePath("import.sqlite"));
     QCOMPARE(copy.Create(), State::Open);
-    QCOMPARE(copy.ImportCsv(csv).entriesAdded, 4);
+    QCOMPARE(copy.ImportCsv(csv).entriesAdded, 5);
     const DayMeals copied = copy.Days().Day(Monday);
-    QCOMPARE(Shape(copied), QString("0:饺子,猪肉/2 0:说\"好\"/3 5:=1+1/4"));
+    QCOMPARE(Shape(copied), QString("0:饺子,猪肉/2 0:说\"好\"/3 2:米饭/4 5:=1+1/5"));
     QCOMPARE(copied[0][0], FoodEntry({2, "饺子,猪肉", 250.5, 125, 125, 250.5}));
+    QCOMPARE(std::pair(copied[2][0].grams, copied[2][0].kcal),
+             std::pair(std::optional(250.0), 290.0));
+}
+
+// Without their ids, so that a copy compares with its original.
+DiaryContents WithoutIds(DiaryContents contents) {
+    for (DiaryDay& day : contents.days) {
+        for (QList<FoodEntry>& meal : day.meals) {
+            for (FoodEntry& food : meal)
+                food.id = 0;
+        }
+    }
+    for (SavedMeal& meal : contents.savedMeals)
+        meal.id = 0;
+    return contents;
+}
+
+// The whole diary into an empty one and back, ids aside; a second import adds nothing, and
+// values no window could have typed are refused, a day whole.
+void TestDiaryStore::contentsRoundTrip() {
+    DiaryStore store(m_dir.filePath("contents.sqlite"));
+    QCOMPARE(store.Create(), State::Open);
+    Change monday{Insert(2, {0, "米饭", 116, 100, 250, 290}), Insert(0, Food("鸡蛋", 139))};
+    Change sunday{Insert(4, Food("面条", 300, 300))};
+    QVERIFY(store.Days().Apply(Monday, monday) && store.Days().Apply(Monday.addDays(-1), sunday));
+    QVERIFY(store.SavedMeals().Save("晚饭", {Food("米饭", 116, 100)}));
+    QVERIFY(store.SavedMeals().Save("早饭", {Food("牛奶", 54, 100), Food("面包", 10.25)}));
+    QVERIFY(store.SavedMeals().Save("空", {}));
+    QCOMPARE(store.Weighings().Keep(
+                 {{Monday, std::nullopt, 70.25}, {Monday.addDays(-9), std::nullopt, 71}}),
+             DiaryWeighings::Kept::Yes);
+    QVERIFY(store.Weighings().KeepGoal(65.5));
+    const DiaryContents contents = store.Contents();
+    QCOMPARE(contents.days.size(), 2);
+    QCOMPARE(contents.savedMeals.size(), 3);
+    QCOMPARE(contents.weighings.size(), 2);
+
+    DiaryStore copy(m_dir.filePath("contents-copy.sqlite"));
+    QCOMPARE(copy.Create(), State::Open);
+    ImportReport report = copy.Import(contents);
+    QCOMPARE(QList<int>({report.daysAdded, report.entriesAdded, report.savedMealsAdded,
+                         report.weighingsAdded, report.refused}),
+             QList<int>({2, 3, 3, 2, 0}));
+    const DiaryContents copied = copy.Contents();
+    QCOMPARE(WithoutIds(copied).days.constFirst().meals,
+             WithoutIds(contents).days.constFirst().meals);
+    QCOMPARE(WithoutIds(copied).days.constLast().meals,
+             WithoutIds(contents).days.constLast().meals);
+    QCOMPARE(copied.days.constLast().date, Monday);
+    QCOMPARE(copied.savedMeals.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(copied.savedMeals[i].name, contents.savedMeals[i].name);
+        QCOMPARE(copied.savedMeals[i].foods, contents.savedMeals[i].foods);
+    }
+    QCOMPARE(copied.weighings, contents.weighings);
+    QCOMPARE(copied.goalKg, std::optional(65.5));
+
+    DiaryContents unsound = contents;
+    unsound.days.append({Monday.addDays(-3), {}});
+    unsound.days.last().meals[1] = {Food("苹果", 52, 100), Food("鸡蛋", 139, -5)};
+    unsound.savedMeals.append({0, "宵夜", {Food("薯片", 1e308)}});
+    unsound.weighings.append({Monday.addDays(-4), 1e300});
+    report = copy.Import(unsound);
+    QCOMPARE(QList<int>({report.daysAdded, report.daysSkipped, report.savedMealsSkipped,
+                         report.weighingsSkipped, report.refused}),
+             QList<int>({0, 2, 3, 2, 3}));
+    QCOMPARE(WithoutIds(copy.Contents()).days.size(), 2);
 }
 
 void TestDiaryStore::importsCsv_data() {
