@@ -97,6 +97,31 @@ void FillSavedMeals(Form_卡路里计算器& form, QMenu& submenu) {
     }
 }
 
+// Runs work once the window has painted for the first time.
+void AfterFirstPaint(QWidget& window, std::function<void()> work) {
+    class Watcher final : public QObject {
+      public:
+        Watcher(QWidget& window, std::function<void()> work)
+            : QObject(&window), m_work(std::move(work)) {
+            window.installEventFilter(this);
+        }
+
+      protected:
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint && m_work) {
+                watched->removeEventFilter(this);
+                QTimer::singleShot(0, watched, std::exchange(m_work, {}));
+                deleteLater();
+            }
+            return false;
+        }
+
+      private:
+        std::function<void()> m_work;
+    };
+    new Watcher(window, std::move(work));
+}
+
 QAction* Find(const Form_卡路里计算器& form, const char* name) {
     return form.findChild<QAction*>(QString::fromLatin1(name));
 }
@@ -106,12 +131,18 @@ QAction* Find(const Form_卡路里计算器& form, const char* name) {
 void OpenDiary(Form_卡路里计算器& form) {
     auto store = std::make_unique<DiaryStore>();
     const DiaryStore::State state = store->Open();
-    const QString problem =
-        state == DiaryStore::State::Open ? store->UnreadableNotice() : store->Problem();
     if (state != DiaryStore::State::Missing)
         form.SetStore(std::move(store));
-    if (!problem.isEmpty())
-        QTimer::singleShot(0, &form, [&form, problem] { ShowMessage(&form, problem); });
+    if (state != DiaryStore::State::Missing && state != DiaryStore::State::Open)
+        QTimer::singleShot(0, &form, [&form] { ShowMessage(&form, form.Store()->Problem()); });
+    // Counting the rows that cannot be read takes a pass over the whole file: after the first
+    // frame.
+    if (state == DiaryStore::State::Open)
+        AfterFirstPaint(form, [&form] {
+            const QString notice = form.Store() ? form.Store()->UnreadableNotice() : QString();
+            if (!notice.isEmpty())
+                ShowMessage(&form, notice);
+        });
     Load(form, Today());
 }
 

@@ -822,7 +822,8 @@ void TestCalorieWindow::unreadableRowsSaidOnce() {
     QStringList messages;
     SetMessageObserver([&](const QString& text) { messages << text; });
     m_window = std::make_unique<Form_卡路里计算器>(m_foods);
-    QCoreApplication::processEvents();
+    m_window->show();
+    QTRY_COMPARE(messages.size(), 1);
     ShowDate(Window(), QDate::currentDate().addDays(-1));
     AddFood(2, 0);
     ShowDate(Window(), QDate::currentDate());
