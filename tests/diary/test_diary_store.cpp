@@ -403,6 +403,10 @@ void TestDiaryStore::exportsCsv() {
     QCOMPARE(Shape(copied), QString("0:饺子,猪肉/2 0:说\"好\"/3 2:米饭/4 5:=1+1/5"));
     QCOMPARE(copied[0][0], FoodEntry({2, "饺子,猪肉", 250.5, 125, 125, 250.5}));
     QCOMPARE(copied[2][0], FoodEntry({4, "米饭", 116, 100, 250, 290}));
+    // The store's own words end in a full stop already: the message has one, not two.
+    DiaryStore unopened(m_dir.filePath("unopened.sqlite"));
+    const QString message = ImportMessage("f.csv", unopened.ImportCsv(csv));
+    QVERIFY2(message.endsWith("这次更改已撤回。日记保持原样。"), qPrintable(message));
 }
 
 // Without their ids, so that a copy compares with its original.
