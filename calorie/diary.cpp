@@ -183,9 +183,17 @@ void SetDiaryOn(Form_卡路里计算器& form, bool on) {
     if (answer == 0 && !store->Settings().SetDiaryOn(false))
         ShowMessage(&form, store->Problem());
     if (answer == 1) {
-        if (store->Delete())
+        if (store->Delete()) {
             form.SetStore(nullptr);
-        else
+            // What stays on screen belongs to no diary now: turned on again, it joins today.
+            DayMeals kept = form.Day().AllMeals();
+            for (QList<FoodEntry>& meal : kept) {
+                for (FoodEntry& food : meal)
+                    food.id = 0;
+            }
+            form.Day().Reset(form.Day().Date(), kept);
+            UpdateDiaryActions(form);
+        } else
             ShowMessage(&form, QStringLiteral("无法删除日记文件“%1”。")
                                    .arg(QDir::toNativeSeparators(store->Path())));
     }
