@@ -74,6 +74,9 @@ Form_卡路里计算器::~Form_卡路里计算器() {
         if (!DiaryOn() || m_store->Days().Apply(m_day.Date(), change))
             return true;
         ShowMessage(this, m_store->Problem());
+        // Deleted by another window: once this change is over, as the day is in the middle of it.
+        if (m_store->Status() == 方法_卡路里计算器::DiaryStore::State::Missing)
+            QTimer::singleShot(0, this, [this] { 方法_卡路里计算器::KeepDayWithoutDiary(*this); });
         return false;
     };
 }

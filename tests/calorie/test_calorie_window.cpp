@@ -921,10 +921,11 @@ int Entries(const DayMeals& meals) {
 // entries on screen from the diary (today's, or another day's) are not added to today again.
 void TestCalorieWindow::diaryOnAgain_data() {
     QTest::addColumn<int>("daysBack"); // the day shown when the diary is turned off
-    QTest::addColumn<int>("answer");   // 保留 or 删除
+    QTest::addColumn<int>("answer");   // 保留 or 删除; -1: another window deletes it
     QTest::newRow("today shown") << 0 << 0;
     QTest::newRow("yesterday shown") << 1 << 0;
     QTest::newRow("diary deleted, the day kept on screen") << 0 << 1;
+    QTest::newRow("diary deleted by another window") << 0 << -1;
 }
 
 void TestCalorieWindow::diaryOnAgain() {
@@ -941,7 +942,20 @@ void TestCalorieWindow::diaryOnAgain() {
     ShowDate(Window(), today.addDays(-daysBack));
     if (daysBack)
         AddFood(3, 0);
-    SetDiaryOn(Window(), false);
+    if (answer >= 0) {
+        SetDiaryOn(Window(), false);
+    } else {
+        DiaryStore other;
+        QCOMPARE(other.Open(), DiaryStore::State::Open);
+        QVERIFY(other.Delete());
+        QStringList messages;
+        SetMessageObserver([&](const QString& text) { messages << text; });
+        AddFood(4, 1); // taken back, saying so
+        SetMessageObserver(FailOnMessage);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(!Window().DiaryOn());
+        QTRY_COMPARE(Window().Day().Foods(2).constFirst().id, qint64(0));
+    }
     AddFood(4, 1); // planned while the diary is off
     SetDiaryOn(Window(), true);
     SetChoiceObserver({});
