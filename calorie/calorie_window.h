@@ -50,6 +50,7 @@ class Form_卡路里计算器 final : public ToolWindow {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void CreateMealTree();
@@ -70,4 +71,5 @@ class Form_卡路里计算器 final : public ToolWindow {
     方法_卡路里计算器::DayModel m_day;
     std::unique_ptr<方法_卡路里计算器::DiaryStore> m_store;
     QLabel* m_date = nullptr;
+    bool m_closeWaits = false; // asked to close while a change waited for the diary
 };

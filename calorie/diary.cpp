@@ -185,19 +185,23 @@ void SetDiaryOn(Form_卡路里计算器& form, bool on) {
     if (answer == 1) {
         if (store->Delete()) {
             form.SetStore(nullptr);
-            // What stays on screen belongs to no diary now: turned on again, it joins today.
-            DayMeals kept = form.Day().AllMeals();
-            for (QList<FoodEntry>& meal : kept) {
-                for (FoodEntry& food : meal)
-                    food.id = 0;
-            }
-            form.Day().Reset(form.Day().Date(), kept);
-            UpdateDiaryActions(form);
+            KeepDayWithoutDiary(form);
         } else
-            ShowMessage(&form, QStringLiteral("无法删除日记文件“%1”。")
-                                   .arg(QDir::toNativeSeparators(store->Path())));
+            ShowMessage(&form, store->Problem()); // another program may hold it
     }
     ShowDateLine(form); // the day stays on screen, in memory only
+}
+
+void KeepDayWithoutDiary(Form_卡路里计算器& form) {
+    // What stays on screen belongs to no diary now.
+    DayMeals kept = form.Day().AllMeals();
+    for (QList<FoodEntry>& meal : kept) {
+        for (FoodEntry& food : meal)
+            food.id = 0;
+    }
+    form.Day().Reset(form.Day().Date(), kept);
+    UpdateDiaryActions(form);
+    ShowDateLine(form);
 }
 
 void ShowDate(Form_卡路里计算器& form, QDate date) {
