@@ -83,13 +83,8 @@ Form_卡路里计算器::~Form_卡路里计算器() {
 
 void Form_卡路里计算器::SetStore(std::unique_ptr<方法_卡路里计算器::DiaryStore> store) {
     m_store = std::move(store);
-    // While another program holds the diary the window keeps painting; input waits, so that no
-    // second change starts inside the first.
     if (m_store)
-        m_store->SetWaiting([] {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            return true;
-        });
+        m_store->WaitWithEventsRunning();
 }
 
 // Closed while a change waits for the diary: once it is kept or taken back and said so, as the

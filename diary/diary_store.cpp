@@ -3,8 +3,10 @@
 #include "diary/diary_file.h"
 #include "diary/room.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -348,8 +350,8 @@ DiaryStore::State DiaryStore::Create() {
 }
 
 bool DiaryStore::Delete() {
-    if (m_state == State::Missing)
-        return true;
+    if (m_state == State::Missing && Open() == State::Missing)
+        return true; // no file, or one another window has just deleted
     if (m_state != State::Open)
         return false; // a file it cannot read is never touched
     if (m_writing) {
@@ -462,6 +464,13 @@ bool DiaryStore::SameFile() const {
 
 QString DiaryStore::Setting(const QString& key) const {
     return SettingIn(*this, key);
+}
+
+void DiaryStore::WaitWithEventsRunning() {
+    SetWaiting([] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    });
 }
 
 } // namespace 方法_卡路里计算器

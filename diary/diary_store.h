@@ -96,6 +96,9 @@ class DiaryStore {
     void SetWaiting(std::function<bool()> waiting) { m_waiting = std::move(waiting); }
     // A write is under way: waiting for the lock, or running.
     bool Writing() const { return m_writing; }
+    // What a window waits with: it keeps painting and running its timers; input waits, so that
+    // no second change starts inside the first.
+    void WaitWithEventsRunning();
 
     DiaryDays& Days() { return m_days; }
     const DiaryDays& Days() const { return m_days; }
