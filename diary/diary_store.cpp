@@ -164,9 +164,14 @@ std::optional<double> Unbound(const QVariant& value) {
 
 // An entry from the columns id, name, hot, quantity, grams, kcal starting at first.
 FoodEntry EntryAt(const QSqlQuery& query, int first) {
-    return {query.value(first).toLongLong(),   query.value(first + 1).toString(),
-            query.value(first + 2).toDouble(), Unbound(query.value(first + 3)),
-            Unbound(query.value(first + 4)),   query.value(first + 5).toDouble()};
+    return {query.value(first).toLongLong(),
+            query.value(first + 1).toString(),
+            query.value(first + 2).toDouble(),
+            Unbound(query.value(first + 3)),
+            Unbound(query.value(first + 4)),
+            query.value(first + 5).toDouble(),
+            {},
+            0};
 }
 
 void BindFood(QSqlQuery& query, const FoodEntry& food) {
@@ -222,7 +227,8 @@ QString RowProblem(const CsvRecord& record, ImportRow& row) {
     if (!(*kcal >= 0 && *kcal <= MaxKcal))
         return QStringLiteral("热量 %1 大卡不合理，应在 0 到 %2 之间").arg(kcalText).arg(MaxKcal);
     // Weighed again later in proportion to the weight it came with.
-    row = {day, static_cast<int>(Meals.indexOf(meal)), {0, name, *kcal, grams, grams, *kcal}};
+    row = {
+        day, static_cast<int>(Meals.indexOf(meal)), {0, name, *kcal, grams, grams, *kcal, {}, 0}};
     return {};
 }
 

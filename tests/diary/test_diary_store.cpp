@@ -48,7 +48,7 @@ QByteArray Read(const QString& path) {
 }
 
 FoodEntry Food(const QString& name, double kcal, std::optional<double> grams = {}) {
-    return {0, name, kcal, grams, grams, kcal};
+    return {0, name, kcal, grams, grams, kcal, {}, 0};
 }
 
 Edit Insert(int meal, const FoodEntry& food) {
@@ -152,7 +152,7 @@ void TestDiaryStore::upgradesVersionOne() {
                                           "INSERT INTO settings VALUES('diary', '1')"});
     DiaryStore store(path);
     QCOMPARE(store.Open(), State::Open);
-    QCOMPARE(store.Day(Monday)[2], QList<FoodEntry>({{7, "米饭", 116, 100, 250, 290}}));
+    QCOMPARE(store.Day(Monday)[2], QList<FoodEntry>({{7, "米饭", 116, 100, 250, 290, {}, 0}}));
     QVERIFY(store.DiaryOn());
     QSqlQuery query(store.Database());
     QVERIFY(query.exec("PRAGMA user_version") && query.next());
@@ -206,7 +206,7 @@ void TestDiaryStore::failedChangeWritesNothing() {
 
     // The second edit fails: the first is not kept either.
     Change missing{Insert(2, Food("馒头", 223, 100)),
-                   {Edit::Update, 1, 0, {99, "梨", 50, 100, 100, 50}, Food("梨", 25, 50)}};
+                   {Edit::Update, 1, 0, {99, "梨", 50, 100, 100, 50, {}, 0}, Food("梨", 25, 50)}};
     QVERIFY(!store.Apply(Monday, missing));
     QCOMPARE(missing[0].after.id, qint64(0));
     QCOMPARE(missing[1].after.id, qint64(0));
@@ -265,7 +265,7 @@ void TestDiaryStore::exportsCsv() {
     QCOMPARE(copy.ImportCsv(csv).entriesAdded, 4);
     const DayMeals copied = copy.Day(Monday);
     QCOMPARE(Shape(copied), QString("0:饺子,猪肉/2 0:说\"好\"/3 5:=1+1/4"));
-    QCOMPARE(copied[0][0], FoodEntry({2, "饺子,猪肉", 250.5, 125, 125, 250.5}));
+    QCOMPARE(copied[0][0], FoodEntry({2, "饺子,猪肉", 250.5, 125, 125, 250.5, {}, 0}));
 }
 
 void TestDiaryStore::importsCsv_data() {
