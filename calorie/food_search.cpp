@@ -87,6 +87,20 @@ void FoodSearch::Reset() {
     QTimer::singleShot(0, this, &FoodSearch::Prepare);
 }
 
+void FoodSearch::RowChanged(int row) {
+    if (!m_prepared)
+        return;
+    const QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (size_t(row) >= m_keys.size())
+        m_keys.resize(size_t(row) + 1);
+    m_keys[size_t(row)] = food_finder::FoodKeys(item->text(0), item->text(1));
+}
+
+void FoodSearch::RowRemoved(int row) {
+    if (m_prepared && size_t(row) < m_keys.size())
+        m_keys.erase(m_keys.begin() + row);
+}
+
 void FoodSearch::PlaceField() {
     const QRect area(m_list->viewport()->mapTo(m_field->parentWidget(), QPoint(0, 0)),
                      m_list->viewport()->size());

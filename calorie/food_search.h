@@ -38,6 +38,11 @@ class FoodSearch final : public QObject {
     void Prepare();
     // The list is about to be filled anew: ends a search and reads the names again when idle.
     void Reset();
+    // Ends a search, as before the list's rows change.
+    void Close() { CloseField(); }
+    // A row was added or renamed, or taken out, after Close: its keys follow at once.
+    void RowChanged(int row);
+    void RowRemoved(int row);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
