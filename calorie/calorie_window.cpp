@@ -32,8 +32,11 @@
 Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自定义变量::FoodTable) {}
 
 Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
-    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods),
-      m_shelf(std::make_unique<方法_卡路里计算器::ShelfInMemory>()) {
+    : Form_卡路里计算器(foods, std::make_unique<方法_卡路里计算器::ShelfInMemory>()) {}
+
+Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
+                                     std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf)
+    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods), m_shelf(std::move(shelf)) {
     m_day.Reset(QDate::currentDate());
     CreateDateLabel();
     CreateMealTree();

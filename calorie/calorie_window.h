@@ -28,6 +28,9 @@ class Form_卡路里计算器 final : public ToolWindow {
   public:
     // Lists the given table, the program's food table unless a test passes its own.
     explicit Form_卡路里计算器(const FoodSlots& foods);
+    // With the user's own foods on the given shelf.
+    Form_卡路里计算器(const FoodSlots& foods,
+                      std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf);
     Form_卡路里计算器();
     ~Form_卡路里计算器() override;
 
