@@ -101,6 +101,7 @@ class TestCalorieWindow : public QObject {
     void portionsAndDishes_data();
     void portionsAndDishes();
     void ownFoodChangesNoDay();
+    void foodMenu();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -1105,6 +1106,35 @@ void TestCalorieWindow::ownFoodChangesNoDay() {
     QCOMPARE(Window().Day().Total(), 31.0);
     QVERIFY(Window().Store()->Delete());
     m_window.reset();
+}
+
+// The food list's menu opens by the Menu key under the current row, shows its keys, and offers to
+// edit and delete own foods only; F2 there edits the own food.
+void TestCalorieWindow::foodMenu() {
+    QVERIFY(ActivateWithListFocused(Window()));
+    QTreeWidget* list = Window().ListView_食物列表();
+    Run([&] { NewOwnFood(Window()); }, Label("豆浆", "31", false, ""));
+    QVERIFY(ActivateWithListFocused(Window()));
+    QStringList items;
+    for (const int row : {0, 200}) {
+        list->setCurrentItem(list->topLevelItem(row));
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (const QAction* action : menu->actions())
+                if (!action->isSeparator())
+                    items << action->text() + u' ' + action->shortcut().toString() + u' ' +
+                                 (action->isEnabled() ? u'1' : u'0');
+            menu->close();
+        });
+        QTest::keyClick(list, Qt::Key_Menu);
+    }
+    QCOMPARE(items, (QStringList{"新建食物… Ctrl+N 1", "编辑食物… F2 0", "删除食物 Del 0",
+                                 "新建菜肴…  1", "份量…  1", "新建食物… Ctrl+N 1", "编辑食物… F2 1",
+                                 "删除食物 Del 1", "新建菜肴…  1", "份量…  1"}));
+    QVERIFY(ActivateWithListFocused(Window()));
+    const DialogAnswer edit = Run([&] { QTest::keyClick(list, Qt::Key_F2); }, [](QDialog&) {});
+    QCOMPARE(edit.title, QStringLiteral("编辑食物"));
 }
 
 QTEST_MAIN(TestCalorieWindow)
