@@ -578,7 +578,7 @@ void DeleteOwnFood(Form_卡路里计算器& form) {
     const OwnFood food = form.Own().at(index);
     int used = 0;
     if (form.Store() && form.Store()->IsOpen())
-        for (const SavedMeal& meal : form.Store()->SavedMeals())
+        for (const SavedMeal& meal : form.Store()->SavedMeals().All())
             used += std::any_of(meal.foods.begin(), meal.foods.end(),
                                 [&](const FoodEntry& entry) { return entry.name == food.name; });
     if (used && AskChoice(&form,

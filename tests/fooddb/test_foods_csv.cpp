@@ -1,5 +1,6 @@
 // The shipped food list: exactly 200 unique foods the tool accepts, each with its source, and
-// energies that follow the China Food Composition Tables transcription when it is at hand.
+// energies that follow the China Food Composition Tables transcription when it is at hand; and
+// the nutrient table beside it, whose figures must fit the energies of their foods.
 
 #include "fooddb/food_csv.h"
 
@@ -45,6 +46,7 @@ class FoodsCsvTest : public QObject {
     void shipsExactly200UniqueFoods();
     void everyFoodHasOneSource();
     void energiesFollowTheReference();
+    void nutrientsFitTheirFoods();
 
   private:
     jet4::Table foods_;
@@ -106,6 +108,47 @@ void FoodsCsvTest::energiesFollowTheReference() {
                                 .arg(per100g)
                                 .arg(ref.kcal)));
     }
+}
+
+void FoodsCsvTest::nutrientsFitTheirFoods() {
+    QHash<QString, double> kcalPer100g;
+    for (const jet4::Row& row : foods_.rows)
+        kcalPer100g.insert(Text(row[0]), Text(row[2]).toDouble() * 100 / Text(row[3]).toDouble());
+
+    const QList<QByteArray> lines =
+        ReadAll(KORVELLA_SOURCE_DIR "/data/food-nutrients.csv").split('\n');
+    QCOMPARE(lines.value(0), QByteArray("FoodName,Protein,Fat,Carbohydrate,Source,Record,Note"));
+    QSet<QString> seen;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].isEmpty())
+            continue;
+        // Only the note, the last field, may be quoted and hold commas.
+        const QStringList f = QString::fromUtf8(lines[i]).split(u',');
+        QVERIFY2(f.size() >= 7, lines[i].constData());
+        const QString& name = f[0];
+        QVERIFY2(kcalPer100g.contains(name), qPrintable(name + QStringLiteral(" is not shipped")));
+        QVERIFY2(!seen.contains(name), qPrintable(name + QStringLiteral(" is listed twice")));
+        seen.insert(name);
+        QVERIFY2(f[4] == u"USDA SR28" || f[4] == u"TW FDA", qPrintable(name));
+        QVERIFY2(!f[5].isEmpty(), qPrintable(name));
+
+        double grams[3];
+        for (int j = 0; j < 3; ++j) {
+            bool ok = false;
+            grams[j] = f[1 + j].toDouble(&ok);
+            QVERIFY2(ok && grams[j] >= 0 && grams[j] <= 100, qPrintable(name));
+        }
+        const auto [protein, fat, carbohydrate] = grams;
+        QVERIFY2(protein + fat + carbohydrate <= 100, qPrintable(name));
+        const double kcal = kcalPer100g.value(name);
+        const double fromFigures = 4 * protein + 4 * carbohydrate + 9 * fat;
+        QVERIFY2(std::abs(fromFigures - kcal) <= 0.25 * kcal,
+                 qPrintable(QStringLiteral("%1: %2 kcal from its figures, %3 kcal per 100 g")
+                                .arg(name)
+                                .arg(fromFigures)
+                                .arg(kcal)));
+    }
+    QVERIFY(!seen.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(FoodsCsvTest)

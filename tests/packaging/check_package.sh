@@ -15,6 +15,7 @@ expect() {
 expect "program" ' \./usr/lib/korvella/korvella$' "$contents"
 expect "food reader" ' \./usr/lib/korvella/korvella-food-reader$' "$contents"
 expect "food database" ' \./usr/lib/korvella/Data/FoodData\.mdb$' "$contents"
+expect "nutrient table" ' \./usr/lib/korvella/Data/FoodNutrients\.csv$' "$contents"
 expect "update library" ' \./usr/lib/korvella/libupdate\.so$' "$contents"
 expect "browser panel" ' \./usr/lib/korvella/libkorvella_ad\.so$' "$contents"
 expect "command link" ' \./usr/bin/korvella -> \.\./lib/korvella/korvella$' "$contents"
