@@ -31,12 +31,12 @@
 
 Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自定义变量::FoodTable) {}
 
-Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
-    : Form_卡路里计算器(foods, std::make_unique<方法_卡路里计算器::ShelfInMemory>()) {}
+Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods) : Form_卡路里计算器(foods, nullptr) {}
 
 Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
                                      std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf)
-    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods), m_shelf(std::move(shelf)) {
+    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods),
+      m_shelf(shelf ? std::move(shelf) : 方法_卡路里计算器::DiaryShelf(*this)) {
     m_day.Reset(QDate::currentDate());
     CreateDateLabel();
     CreateMealTree();
@@ -54,8 +54,8 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
 
     m_target = 方法_卡路里计算器::LoadTarget();
     方法_卡路里计算器::InitMealTree(*this);
+    方法_卡路里计算器::OpenDiary(*this); // the own foods live in the diary's file
     方法_卡路里计算器::FillFoodList(*this);
-    方法_卡路里计算器::OpenDiary(*this);
     // Nothing waits for the food reader: foods that arrive after the window opened fill it in.
     WhenFoodsArrive(m_table, this, [this] {
         m_search->Reset();
@@ -335,6 +335,7 @@ void Form_卡路里计算器::CreateFoodList() {
     connect(m_foods, &QTreeWidget::currentItemChanged, this,
             [this] { 方法_卡路里计算器::UpdateFoodActions(*this); });
     m_search = new FoodSearch(m_foods, [this] { return 方法_卡路里计算器::AddFoodToMeal(*this); });
+    m_search->SetBeforeOpen([this] { 方法_卡路里计算器::RefreshOwnFoods(*this); });
 }
 
 // The food list's one menu: the user's own foods, dishes and portions. Its keys work while the
@@ -385,6 +386,8 @@ bool Form_卡路里计算器::eventFilter(QObject* watched, QEvent* event) {
                          : menu->globalPos());
         return true;
     }
+    if (watched == m_foods && event->type() == QEvent::FocusIn)
+        方法_卡路里计算器::RefreshOwnFoods(*this);
     if (watched == m_foods && event->type() == QEvent::KeyPress) {
         const auto* press = static_cast<QKeyEvent*>(event);
         const int key = press->key();

@@ -188,6 +188,8 @@ void FoodSearch::OnEscape() {
 void FoodSearch::ShowField() {
     if (m_open)
         return;
+    if (m_beforeOpen)
+        m_beforeOpen();
     m_open = true;
     m_shownWithoutSearch.assign(size_t(m_list->topLevelItemCount()), false);
     for (int row = 0; row < m_list->topLevelItemCount(); ++row)

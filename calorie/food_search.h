@@ -38,6 +38,8 @@ class FoodSearch final : public QObject {
     void Prepare();
     // The list is about to be filled anew: ends a search and reads the names again when idle.
     void Reset();
+    // Runs before the field opens: the list may change then.
+    void SetBeforeOpen(std::function<void()> beforeOpen) { m_beforeOpen = std::move(beforeOpen); }
     // Ends a search, as before the list's rows change.
     void Close() { CloseField(); }
     // A row was added or renamed, or taken out, after Close: its keys follow at once.
@@ -64,6 +66,7 @@ class FoodSearch final : public QObject {
 
     QTreeWidget* m_list;
     Add m_addSelected;
+    std::function<void()> m_beforeOpen;
     QLineEdit* m_field;
     QLabel* m_notFound;
     InputMethodRelay* m_inputMethod;

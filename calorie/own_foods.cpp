@@ -6,6 +6,7 @@
 #include "calorie/core/food_table.h"
 #include "calorie/core/intake.h"
 #include "calorie/core/portion.h"
+#include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "diary/diary_store.h"
 #include "frame/core/numbers.h"
@@ -520,7 +521,72 @@ void AskPortions(Form_卡路里计算器& form, const QString& food) {
     dialog.exec();
 }
 
+class ShelfInDiary final : public OwnFoodShelf {
+  public:
+    explicit ShelfInDiary(Form_卡路里计算器& form) : m_form(form) {}
+
+    QList<OwnFood> Foods() const override {
+        const DiaryStore* store = Opened();
+        if (store)
+            m_seen = store->DataVersion();
+        return store ? store->OwnFoods().All() : QList<OwnFood>();
+    }
+    QList<NamedPortion> Portions() const override {
+        const DiaryStore* store = Opened();
+        return store ? store->OwnFoods().Portions() : QList<NamedPortion>();
+    }
+    bool Keep(OwnFood& food) override {
+        return Kept([&](DiaryStore& store) { return store.OwnFoods().Keep(food); });
+    }
+    bool Remove(qint64 id) override {
+        return Kept([&](DiaryStore& store) { return store.OwnFoods().Remove(id); });
+    }
+    bool KeepPortions(const QString& food, const QList<NamedPortion>& portions) override {
+        return Kept(
+            [&](DiaryStore& store) { return store.OwnFoods().KeepPortions(food, portions); });
+    }
+    QString Problem() const override { return m_problem; }
+    bool ChangedElsewhere() override {
+        const DiaryStore* store = Opened();
+        return store && store->DataVersion() != m_seen;
+    }
+
+  private:
+    const DiaryStore* Opened() const {
+        const DiaryStore* store = m_form.Store();
+        return store && store->IsOpen() ? store : nullptr;
+    }
+
+    bool Kept(const std::function<bool(DiaryStore&)>& write) {
+        m_problem.clear();
+        DiaryStore* store = MadeStore(m_form, &m_problem);
+        if (store && write(*store))
+            return true;
+        if (store)
+            m_problem = store->Problem();
+        return false;
+    }
+
+    Form_卡路里计算器& m_form;
+    QString m_problem;
+    mutable qint64 m_seen = 0;
+};
+
 } // namespace
+
+std::unique_ptr<OwnFoodShelf> DiaryShelf(Form_卡路里计算器& form) {
+    return std::make_unique<ShelfInDiary>(form);
+}
+
+void RefreshOwnFoods(Form_卡路里计算器& form) {
+    if (!form.Shelf().ChangedElsewhere())
+        return;
+    QTreeWidget* list = form.ListView_食物列表();
+    form.Search().Reset();
+    while (list->topLevelItemCount() > Shipped)
+        delete list->takeTopLevelItem(Shipped);
+    FillOwnFoods(form);
+}
 
 ListedFood FoodOfRow(Form_卡路里计算器& form, int row) {
     if (row < Shipped) {

@@ -7,6 +7,7 @@
 #include "calorie/core/own_food.h"
 
 #include <QString>
+#include <memory>
 #include <variant>
 
 class Form_卡路里计算器;
@@ -23,8 +24,15 @@ struct ListedFood {
 };
 ListedFood FoodOfRow(Form_卡路里计算器& form, int row);
 
+class OwnFoodShelf;
+
+// The shelf in the window's diary file; making the first own food, portion or dish makes the file.
+std::unique_ptr<OwnFoodShelf> DiaryShelf(Form_卡路里计算器& form);
+
 // The own foods' rows, appended after the shipped ones.
 void FillOwnFoods(Form_卡路里计算器& form);
+// Reads the own foods again when another program has changed them.
+void RefreshOwnFoods(Form_卡路里计算器& form);
 
 // count of the food's portion name in grams, or why not (the portions it has, a refused weight).
 std::variant<double, QString> PortionGrams(Form_卡路里计算器& form, const QString& food,

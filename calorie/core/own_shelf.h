@@ -23,6 +23,8 @@ class OwnFoodShelf {
     // The food's portions become these.
     virtual bool KeepPortions(const QString& food, const QList<NamedPortion>& portions) = 0;
     virtual QString Problem() const = 0;
+    // Whether another program changed the foods since this shelf last looked.
+    virtual bool ChangedElsewhere() { return false; }
 };
 
 class ShelfInMemory final : public OwnFoodShelf {

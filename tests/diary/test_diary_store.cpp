@@ -97,7 +97,8 @@ class TestDiaryStore : public QObject {
     void initTestCase();
     void openLeavesForeignFiles_data();
     void openLeavesForeignFiles();
-    void upgradesVersionOne();
+    void upgrades_data();
+    void upgrades();
     void unreadableRowsLeftOut_data();
     void unreadableRowsLeftOut();
     void changesRoundTrip();
@@ -165,12 +166,23 @@ void TestDiaryStore::openLeavesForeignFiles() {
     QCOMPARE(QDir(m_dir.filePath("foreign")).entryList(QDir::Files), QStringList("diary.sqlite"));
 }
 
-void TestDiaryStore::upgradesVersionOne() {
-    const QString path = m_dir.filePath("v1.sqlite");
+// A file of every earlier version comes up to this one: its rows read as before, the weighings
+// and the own foods' tables there, a portion kept with an entry.
+void TestDiaryStore::upgrades_data() {
+    QTest::addColumn<QStringList>("schema");
+    QStringList one = VersionOne;
+    one.removeLast(); // its user_version
+    QTest::newRow("version 1") << VersionOne;
+    QTest::newRow("version 2") << one + QStringList{VersionTwo, "PRAGMA user_version = 2"};
+}
+
+void TestDiaryStore::upgrades() {
+    QFETCH(QStringList, schema);
+    const QString path = m_dir.filePath(QStringLiteral("v%1.sqlite").arg(schema.size()));
     MakeDatabase(path,
-                 VersionOne + QStringList{"INSERT INTO entries VALUES(7, '2024-03-04', 2, '米饭', "
-                                          "116, 100, 250, 290)",
-                                          "INSERT INTO settings VALUES('diary', '1')"});
+                 schema + QStringList{"INSERT INTO entries VALUES(7, '2024-03-04', 2, '米饭', "
+                                      "116, 100, 250, 290)",
+                                      "INSERT INTO settings VALUES('diary', '1')"});
     DiaryStore store(path);
     QCOMPARE(store.Open(), State::Open);
     QCOMPARE(store.Days().Day(Monday)[2],
@@ -178,8 +190,16 @@ void TestDiaryStore::upgradesVersionOne() {
     QVERIFY(store.Settings().DiaryOn());
     QSqlQuery query(Room::Database(store));
     QVERIFY(query.exec("PRAGMA user_version") && query.next());
-    QCOMPARE(query.value(0).toInt(), 2);
+    QCOMPARE(query.value(0).toInt(), 3);
     QVERIFY(query.exec("INSERT INTO weighings VALUES('2024-03-04', 70.5)"));
+    OwnFood yoghurt{0, "蓝莓酸奶", "", 96, 125.0, false, {}, std::nullopt, std::nullopt};
+    QVERIFY(store.OwnFoods().Keep(yoghurt));
+    QVERIFY(store.OwnFoods().KeepPortions("米饭", {{"米饭", "碗", 150}}));
+    Change bowls{Insert(2, {0, "米饭", 116, 100, 300, 348, "碗", 2})};
+    QVERIFY(store.Days().Apply(Monday, bowls));
+    QCOMPARE(store.OwnFoods().All(), QList<OwnFood>{yoghurt});
+    QCOMPARE(store.OwnFoods().Portions(), (QList<NamedPortion>{{"米饭", "碗", 150}}));
+    QCOMPARE(store.Days().Day(Monday)[2].last().portion, QStringLiteral("碗"));
 }
 
 // A row another tool wrote, or bit rot changed, is left out of the day, the days, the log and
