@@ -420,6 +420,18 @@ def press_button(s, dialog, *names):
     s.press(button)
 
 
+def type_checked(s, field, text):
+    """Types text into field and waits for it there: a character xdotool types by remapping a
+    key can be lost while the program takes in the new key map, and is typed again."""
+    for _ in range(3):
+        s.type(text)
+        try:
+            return wait_equal(f"{text} typed", lambda: text_of(field), text, timeout=3)
+        except Failure:
+            s.key("ctrl+a")  # typed again over it
+    raise Failure(f"{text!r} could not be typed: {text_of(field)!r}")
+
+
 def label_starting(window, start):
     return next((name_of(n) for n in descendants(window)
                  if role_of(n) == "label" and name_of(n).startswith(start)), None)
@@ -429,12 +441,14 @@ def ownfoods(s):
     """From the food list's menu by keys: a yoghurt made from a label in 千焦 per serving, found
     by its initials and added; a dish of pork belly and butter made, and one serving added; a
     portion 一碗 given to 米饭 and two bowls added by name; the yoghurt edited while the day keeps
-    its figure."""
+    its figure; the diary turned on and the program killed and started again: the day, the own
+    foods and the portion are all there."""
     window, meals, foods = calorie_list(s, "title", "午餐")
     s.key("ctrl+n")
     dialog = s.window("新建食物")
-    wait_focused(s.find(dialog, name="名称"))
-    s.type("蓝莓酸奶")
+    name = s.find(dialog, name="名称")
+    wait_focused(name)
+    type_checked(s, name, "蓝莓酸奶")
     s.key("Tab", "Tab")
     s.type("500")
     s.key("Tab", "Down", "Tab", "Down", "Tab")  # 千焦, 每份
@@ -455,8 +469,9 @@ def ownfoods(s):
     # 新建食物…, 编辑食物…, 删除食物 (on the yoghurt), 新建菜肴…
     s.key("Menu", *["Down"] * 4, "Return")
     dialog = s.window("新建菜肴")
-    wait_focused(s.find(dialog, name="名称"))
-    s.type("家常红烧肉")
+    name = s.find(dialog, name="名称")
+    wait_focused(name)
+    type_checked(s, name, "家常红烧肉")
     s.key("Tab")
     s.type("wuhuarou 500")
     s.key("Return")
@@ -472,7 +487,8 @@ def ownfoods(s):
     s.wait_gone("新建菜肴")
     s.press(s.find(foods, name="家常红烧肉"))
     wait_focused(foods)
-    s.type("jiachanghongshaorou 1份")
+    field = s.find(window, name="查找食物")
+    type_checked(s, field, "jiachanghongshaorou 1份")
     s.key("Return")
     dish = "468 大卡  家常红烧肉 1份（100克）"
     wait_equal("lunch with the dish", lambda: column(meals)[2:5], ["午餐", yoghurt, dish])
@@ -481,8 +497,9 @@ def ownfoods(s):
     wait_equal("foods found by mifan", lambda: column(foods)[:1], ["米饭"])
     s.key("Escape", "Menu", "Down", "Down", "Down", "Return")  # 新建食物…, 新建菜肴…, 份量…
     dialog = s.window("份量")
-    wait_focused(s.find(dialog, name="份量名称"))
-    s.type("一碗")
+    name = s.find(dialog, name="份量名称")
+    wait_focused(name)
+    type_checked(s, name, "一碗")
     s.key("Tab")
     s.type("150")
     s.key("Return")
@@ -491,7 +508,7 @@ def ownfoods(s):
     s.wait_gone("份量")
     s.press(s.find(foods, name="米饭"))
     wait_focused(foods)
-    s.type("mifan 2碗")
+    type_checked(s, field, "mifan 2碗")
     s.key("Return")
     rice = "348 大卡  米饭 2碗（300克）"
     wait_equal("lunch with rice", lambda: column(meals)[2:6], ["午餐", yoghurt, dish, rice])
@@ -512,6 +529,26 @@ def ownfoods(s):
     summary = s.find(window, name="共摄入")
     wait_equal("summary", lambda: text_of(summary),
                f"共摄入：{96 + 468 + 348} 大卡\n总消耗 = 活动消耗 + 基础代谢率")
+
+    s.press(s.find(meals, name="午餐"))
+    wait_focused(meals)
+    s.key("Menu", *["Down"] * 4, "Return")  # 记住每天的餐单, as in diary
+    s.find(window, name=date_text(datetime.date.today()), role="label")
+    planned = column(meals)
+    s.program.kill()
+    s.program.wait()
+    s.start_program(MAIN)
+    s.window(MAIN, timeout=20)
+    window, meals, foods = calorie_list(s, "logo", "晚餐")
+    wait_equal("the day after the restart", lambda: column(meals), planned)
+    wait_equal("own foods after the restart",
+               lambda: [name_of(cell(foods, len(FOODS) + row, column)) for row, column in
+                        ((0, 0), (0, 2), (1, 0), (1, 2))],
+               ["蓝莓酸奶", "120 大卡", "家常红烧肉", "468 大卡"])
+    type_checked(s, s.find(window, name="查找食物"), "mifan 1碗")
+    s.key("Return")
+    wait_equal("dinner by the kept portion", lambda: column(meals)[-2:],
+               ["174 大卡  米饭 1碗（150克）", "晚上加餐"])
     close_tool(s, ENTRIES[1][2])
 
 
