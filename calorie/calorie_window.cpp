@@ -364,6 +364,9 @@ void Form_卡路里计算器::CreateFoodMenu() {
     m_foodMenu->addSeparator();
     add("Pop_ListView_NewDish", QStringLiteral("新建菜肴…"), QKeySequence(), NewDish);
     add("Pop_ListView_Portions", QStringLiteral("份量…"), QKeySequence(), EditPortions);
+    m_foodMenu->addSeparator();
+    add("Pop_ListView_ExportOwn", QStringLiteral("导出自建食物…"), QKeySequence(), ExportOwnFoods);
+    add("Pop_ListView_ImportOwn", QStringLiteral("导入自建食物…"), QKeySequence(), ImportOwnFoods);
     UpdateFoodActions(*this);
 }
 

@@ -5,19 +5,25 @@
 #include "calorie/core/food_finder.h"
 #include "calorie/core/food_table.h"
 #include "calorie/core/intake.h"
+#include "calorie/core/own_food_csv.h"
 #include "calorie/core/portion.h"
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "diary/diary_store.h"
 #include "frame/core/numbers.h"
+#include "frame/file_dialogs.h"
 #include "frame/message.h"
+#include "frame/save_file.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QFormLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -71,9 +77,9 @@ bool NameTaken(Form_卡路里计算器& form, const QString& name, qint64 except
 }
 
 // Kept first, then shown: a new food ends the list, a changed one keeps its row.
-bool KeepAndShow(Form_卡路里计算器& form, OwnFood& food, QLabel* message) {
+bool KeepAndShow(Form_卡路里计算器& form, OwnFood& food, QString& problem) {
     if (!form.Shelf().Keep(food)) {
-        message->setText(form.Shelf().Problem());
+        problem = form.Shelf().Problem();
         return false;
     }
     QTreeWidget* list = form.ListView_食物列表();
@@ -189,8 +195,10 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
         food.alias = CleanName(alias->text());
         food.kcalPer100g = *energy.kcalPer100g;
         food.servingGrams = energy.servingGrams;
-        if (KeepAndShow(form, food, message))
+        if (QString problem; KeepAndShow(form, food, problem))
             dialog.accept();
+        else
+            message->setText(problem);
     });
     auto* layout = new QFormLayout(&dialog);
     layout->addRow(QStringLiteral("名称"), name);
@@ -408,8 +416,10 @@ void AskDish(Form_卡路里计算器& form, OwnFood dish) {
         dish.cookedGrams = OptionalNumber(cooked->text(), ignored);
         const auto count = OptionalNumber(servings->text(), ignored);
         dish.servings = count ? std::optional<int>(int(*count)) : std::nullopt;
-        if (KeepAndShow(form, dish, message))
+        if (QString problem; KeepAndShow(form, dish, problem))
             dialog.accept();
+        else
+            message->setText(problem);
     });
     // Enter in a field does not end the dialog: the find field adds, the others wait for OK.
     for (QAbstractButton* button : buttons->buttons())
@@ -677,6 +687,79 @@ void EditPortions(Form_卡路里计算器& form) {
     const ListedFood food = FoodOfRow(form, form.ListView_食物列表()->indexOfTopLevelItem(row));
     if (!food.name.isEmpty())
         AskPortions(form, food.name);
+}
+
+void ExportOwnFoods(Form_卡路里计算器& form) {
+    const auto choice = AskSaveFile(&form, QStringLiteral("导出自建食物"),
+                                    QDir::homePath() + QStringLiteral("/自建食物.csv"),
+                                    {QStringLiteral("CSV 表格 (*.csv)")});
+    if (!choice)
+        return;
+    const QByteArray csv = OwnFoodsCsv({form.Shelf().Foods(), form.Shelf().Portions()});
+    if (const auto failure = SaveFileAtomically(choice->path, csv))
+        ShowExportFailure(&form, choice->path, *failure);
+}
+
+void ImportOwnFoods(Form_卡路里计算器& form) {
+    const auto path =
+        AskOpenFile(&form, QStringLiteral("导入自建食物"), QDir::homePath(),
+                    {QStringLiteral("CSV 表格 (*.csv)"), QStringLiteral("所有文件 (*)")});
+    if (!path)
+        return;
+    const QString shown = QDir::toNativeSeparators(*path);
+    QFile file(*path);
+    constexpr qint64 Largest = 16 * 1024 * 1024; // far more than any list of foods
+    if (!file.open(QIODevice::ReadOnly) || file.size() > Largest) {
+        ShowMessage(&form, QStringLiteral("无法导入“%1”：%2。")
+                               .arg(shown, file.isOpen() ? QStringLiteral("文件太大")
+                                                         : file.errorString()));
+        return;
+    }
+    const OwnFoodsRead read = ReadOwnFoodsCsv(file.readAll());
+    int foods = 0, portions = 0, skipped = 0;
+    QString failure; // the store's reason, when it keeps nothing more
+    for (OwnFood food : read.file.foods) {
+        if (NameTaken(form, food.name, 0)) {
+            ++skipped;
+            continue;
+        }
+        if (!KeepAndShow(form, food, failure))
+            break;
+        ++foods;
+    }
+    QHash<QString, QList<NamedPortion>> byFood;
+    for (const NamedPortion& portion : read.file.portions)
+        byFood[portion.food].append(portion);
+    const QList<NamedPortion> had = form.Shelf().Portions();
+    for (auto food = byFood.cbegin(); failure.isEmpty() && food != byFood.cend(); ++food) {
+        QList<NamedPortion> kept;
+        for (const NamedPortion& portion : had)
+            if (portion.food == food.key())
+                kept.append(portion);
+        const qsizetype before = kept.size();
+        for (const NamedPortion& portion : *food)
+            if (std::none_of(kept.begin(), kept.end(),
+                             [&](const NamedPortion& p) { return p.name == portion.name; }))
+                kept.append(portion);
+        if (kept.size() == before)
+            continue;
+        if (!form.Shelf().KeepPortions(food.key(), kept))
+            failure = form.Shelf().Problem();
+        else
+            portions += int(kept.size() - before);
+    }
+    QString text = QStringLiteral("从“%1”导入了 %2 种食物和菜肴、%3 个份量；跳过了已有名称的 %4 "
+                                  "种；拒绝了 %5 行。")
+                       .arg(shown)
+                       .arg(foods)
+                       .arg(portions)
+                       .arg(skipped)
+                       .arg(read.refused);
+    if (!read.reasons.isEmpty())
+        text += u'\n' + read.reasons.join(u'\n');
+    if (!failure.isEmpty())
+        text += u'\n' + failure;
+    ShowMessage(&form, text);
 }
 
 void UpdateFoodActions(Form_卡路里计算器& form) {

@@ -43,6 +43,10 @@ void EditOwnFood(Form_卡路里计算器& form);
 void DeleteOwnFood(Form_卡路里计算器& form);
 void NewDish(Form_卡路里计算器& form);
 void EditPortions(Form_卡路里计算器& form);
+// "导出自建食物…" and "导入自建食物…": the own foods, dishes and portions as CSV; an import adds
+// what the shelf has no food or portion of that name for.
+void ExportOwnFoods(Form_卡路里计算器& form);
+void ImportOwnFoods(Form_卡路里计算器& form);
 // Edit and delete only on an own food, portions on any food.
 void UpdateFoodActions(Form_卡路里计算器& form);
 

@@ -1207,9 +1207,11 @@ void TestCalorieWindow::foodMenu() {
         });
         QTest::keyClick(list, Qt::Key_Menu);
     }
-    QCOMPARE(items, (QStringList{"新建食物… Ctrl+N 1", "编辑食物… F2 0", "删除食物 Del 0",
-                                 "新建菜肴…  1", "份量…  1", "新建食物… Ctrl+N 1", "编辑食物… F2 1",
-                                 "删除食物 Del 1", "新建菜肴…  1", "份量…  1"}));
+    QCOMPARE(items,
+             (QStringList{"新建食物… Ctrl+N 1", "编辑食物… F2 0", "删除食物 Del 0", "新建菜肴…  1",
+                          "份量…  1", "导出自建食物…  1", "导入自建食物…  1", "新建食物… Ctrl+N 1",
+                          "编辑食物… F2 1", "删除食物 Del 1", "新建菜肴…  1", "份量…  1",
+                          "导出自建食物…  1", "导入自建食物…  1"}));
     QVERIFY(ActivateWithListFocused(Window()));
     const DialogAnswer edit = Run([&] { QTest::keyClick(list, Qt::Key_F2); }, [](QDialog&) {});
     QCOMPARE(edit.title, QStringLiteral("编辑食物"));

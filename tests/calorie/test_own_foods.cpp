@@ -4,6 +4,7 @@
 #include "calorie/core/dish.h"
 #include "calorie/core/named_portion.h"
 #include "calorie/core/own_food.h"
+#include "calorie/core/own_food_csv.h"
 #include "calorie/core/portion.h"
 
 #include <QTest>
@@ -24,6 +25,9 @@ class TestOwnFoods : public QObject {
     void portionRefusal();
     void dish_data();
     void dish();
+    void csvRoundTrip();
+    void csvRefusals_data();
+    void csvRefusals();
 };
 
 void TestOwnFoods::labelEnergy_data() {
@@ -211,6 +215,61 @@ void TestOwnFoods::dish() {
     QCOMPARE(figures.kcalPer100g, per100g);
     QCOMPARE(figures.servingKcal.value_or(0), servingKcal);
     QCOMPARE(!figures.refusal.isEmpty(), refused);
+}
+
+// What goes out comes back the same, a name a spreadsheet would run as a formula included.
+void TestOwnFoods::csvRoundTrip() {
+    OwnFoodsFile file;
+    file.foods = {{0, "蓝莓酸奶", "", 96, 125.0, false, {}, std::nullopt, std::nullopt},
+                  {0, "=1+1", "公式", 52, std::nullopt, false, {}, std::nullopt, std::nullopt},
+                  {0,
+                   "家常红烧肉",
+                   "红烧肉",
+                   468,
+                   100.0,
+                   true,
+                   {{"五花肉", 339, 500}, {"黄油", 888, 20}},
+                   400.0,
+                   4}};
+    file.portions = {{"米饭", "碗", 150}, {"蓝莓酸奶", "杯", 125}};
+    const QByteArray csv = OwnFoodsCsv(file);
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF类型,名称,别名或食材或份量,每100克热量（大卡）,重量（克）,"
+                           "熟重（克）,份数\r\n食物,蓝莓酸奶,,96,125,,\r\n"));
+    const OwnFoodsRead read = ReadOwnFoodsCsv(csv);
+    QCOMPARE(read.refused, 0);
+    QCOMPARE(read.file.foods, file.foods);
+    QCOMPARE(read.file.portions, file.portions);
+}
+
+void TestOwnFoods::csvRefusals_data() {
+    QTest::addColumn<QString>("rows"); // after the header
+    QTest::addColumn<int>("foods");
+    QTest::addColumn<int>("portions");
+    QTest::addColumn<QString>("reason"); // of the one refused row, empty: none
+    QTest::newRow("sound") << "食物,老酸奶,,79,,,\n份量,老酸奶,一杯,,150,," << 1 << 1 << "";
+    QTest::newRow("above 900 kcal") << "食物,猪油,,901,,," << 0 << 0 << "第 2 行：数字不合理";
+    QTest::newRow("kcal not whole")
+        << "食物,老酸奶,,78.9,,," << 0 << 0 << "第 2 行：热量不是 1–900 的整数";
+    QTest::newRow("an ingredient without its dish")
+        << "食物,老酸奶,,79,,,\n食材,老酸奶,牛奶,54,200,," << 1 << 0
+        << "第 3 行：食材不在它的菜肴之后";
+    QTest::newRow("a portion named by a number")
+        << "份量,米饭,2,,150,," << 0 << 0 << "第 2 行：份量不合理";
+    QTest::newRow("a serving of 0 g") << "食物,老酸奶,,79,0,," << 0 << 0 << "第 2 行：数字不合理";
+    QTest::newRow("unknown kind") << "饮料,可乐,,43,,," << 0 << 0 << "第 2 行：类型“饮料”无法识别";
+}
+
+void TestOwnFoods::csvRefusals() {
+    QFETCH(QString, rows);
+    QFETCH(int, foods);
+    QFETCH(int, portions);
+    QFETCH(QString, reason);
+    const OwnFoodsRead read = ReadOwnFoodsCsv(
+        ("类型,名称,别名或食材或份量,每100克热量（大卡）,重量（克）,熟重（克）,份数\n" + rows)
+            .toUtf8());
+    QCOMPARE(read.file.foods.size(), foods);
+    QCOMPARE(read.file.portions.size(), portions);
+    QCOMPARE(read.reasons, reason.isEmpty() ? QStringList() : QStringList{reason});
 }
 
 QTEST_GUILESS_MAIN(TestOwnFoods)
