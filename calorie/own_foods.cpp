@@ -570,8 +570,10 @@ class ShelfInDiary final : public OwnFoodShelf {
     bool Kept(const std::function<bool(DiaryStore&)>& write) {
         m_problem.clear();
         DiaryStore* store = MadeStore(m_form, &m_problem);
-        if (store && write(*store))
+        if (store && write(*store)) {
+            m_seen = store->DataVersion(); // a file made just now is no other program's change
             return true;
+        }
         if (store)
             m_problem = store->Problem();
         return false;

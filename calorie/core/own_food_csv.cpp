@@ -11,7 +11,7 @@ namespace {
 const QStringList Header{
     "类型", "名称", "别名或食材或份量", "每100克热量（大卡）", "重量（克）", "熟重（克）", "份数"};
 const QString Food = QStringLiteral("食物"), Dish = QStringLiteral("菜肴"),
-              Part = QStringLiteral("食材"), Portion = QStringLiteral("份量");
+              Component = QStringLiteral("食材"), Portion = QStringLiteral("份量");
 
 QString Optional(std::optional<double> value) {
     return value ? FormatNumber(*value) : QString();
@@ -45,7 +45,7 @@ QString Take(const QStringList& cells, OwnFoodsRead& read) {
     if (name.isEmpty() || name.toUcs4().size() > LongestFoodName)
         return QStringLiteral("名称为空或太长");
     bool refused = false;
-    const auto kcal = Number(cells[3], kind == Part ? 0 : 1, MostKcalPer100g, refused);
+    const auto kcal = Number(cells[3], kind == Component ? 0 : 1, MostKcalPer100g, refused);
     const auto grams = Number(cells[4], MinGrams, MaxGrams, refused);
     const auto cooked = Number(cells[5], MinGrams, 3 * MaxGrams, refused);
     const auto servings = Number(cells[6], 1, 100, refused);
@@ -64,7 +64,7 @@ QString Take(const QStringList& cells, OwnFoodsRead& read) {
         read.file.foods.append(food);
         return {};
     }
-    if (kind == Part) {
+    if (kind == Component) {
         if (read.file.foods.isEmpty() || !read.file.foods.last().dish ||
             read.file.foods.last().name != name || third.isEmpty() || !kcal || !grams)
             return QStringLiteral("食材不在它的菜肴之后");
@@ -90,7 +90,7 @@ QByteArray OwnFoodsCsv(const OwnFoodsFile& file) {
                  Optional(food.servingGrams), Optional(food.cookedGrams),
                  food.servings ? QString::number(*food.servings) : QString()});
         for (const Ingredient& ingredient : food.ingredients)
-            text += Row({Part,
+            text += Row({Component,
                          food.name,
                          ingredient.name,
                          FormatNumber(ingredient.kcalPer100g),

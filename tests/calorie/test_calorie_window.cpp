@@ -106,6 +106,8 @@ class TestCalorieWindow : public QObject {
     void portionsAndDishes();
     void ownFoodChangesNoDay();
     void foodMenu();
+    void ownFoodStoreLocked();
+    void anotherWindowsNewFood();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -1215,6 +1217,48 @@ void TestCalorieWindow::foodMenu() {
     QVERIFY(ActivateWithListFocused(Window()));
     const DialogAnswer edit = Run([&] { QTest::keyClick(list, Qt::Key_F2); }, [](QDialog&) {});
     QCOMPARE(edit.title, QStringLiteral("编辑食物"));
+}
+
+// A diary another program holds locked keeps nothing: the dialog says why and stays open with
+// what was typed, and the list stays as it was.
+void TestCalorieWindow::ownFoodStoreLocked() {
+    Run([&] { NewOwnFood(Window()); }, Label("豆浆", "31", false, "")); // makes the diary
+    QVERIFY(Window().Store() && Window().Store()->IsOpen());
+    QSqlQuery(QStringLiteral("PRAGMA busy_timeout = 20"), Room::Database(*Window().Store()));
+    QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "locker");
+    other.setDatabaseName(DiaryStore::DefaultPath());
+    QVERIFY(other.open());
+    QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
+    QString typed;
+    const DialogAnswer answer =
+        Run([&] { NewOwnFood(Window()); },
+            [&](QDialog& dialog) {
+                Label("米酒", "84", false, "")(dialog);
+                dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                QVERIFY(dialog.isVisible());
+                typed = FieldOf(dialog, "Text_名称")->text();
+            });
+    QSqlQuery(QStringLiteral("ROLLBACK"), other);
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("locker");
+    QVERIFY2(answer.message.contains(QDir::toNativeSeparators(DiaryStore::DefaultPath())),
+             qPrintable(answer.message));
+    QCOMPARE(typed, QStringLiteral("米酒"));
+    QCOMPARE(Window().ListView_食物列表()->topLevelItemCount(), 201);
+}
+
+// A food another program made shows once the list is used again, found as any food.
+void TestCalorieWindow::anotherWindowsNewFood() {
+    Run([&] { NewOwnFood(Window()); }, Label("豆浆", "31", false, "")); // makes the diary
+    Form_卡路里计算器 other(m_foods);
+    QCOMPARE(other.ListView_食物列表()->topLevelItemCount(), 201);
+    Run([&] { NewOwnFood(other); }, Label("米酒", "84", false, ""));
+    QTreeWidget* list = Window().ListView_食物列表();
+    QCOMPARE(list->topLevelItemCount(), 201);
+    QVERIFY(ActivateWithListFocused(Window()));
+    Type("mijiu");
+    QCOMPARE(Shown(list), QStringList{"米酒"});
 }
 
 QTEST_MAIN(TestCalorieWindow)
