@@ -78,13 +78,6 @@ Form_卡路里计算器::~Form_卡路里计算器() {
     };
 }
 
-void Form_卡路里计算器::SetShelf(std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf) {
-    m_shelf = std::move(shelf);
-    m_search->Reset();
-    m_foods->clear();
-    方法_卡路里计算器::FillFoodList(*this);
-}
-
 void Form_卡路里计算器::SetStore(std::unique_ptr<方法_卡路里计算器::DiaryStore> store) {
     m_store = std::move(store);
 }

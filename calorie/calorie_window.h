@@ -56,7 +56,6 @@ class Form_卡路里计算器 final : public ToolWindow {
 
     // The user's own foods, dishes and portions; the rows after the shipped ones show Own().
     方法_卡路里计算器::OwnFoodShelf& Shelf() const { return *m_shelf; }
-    void SetShelf(std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf);
     QList<方法_卡路里计算器::OwnFood>& Own() { return m_own; }
 
   protected:
