@@ -8,6 +8,7 @@
 #include "calorie/core/portion.h"
 
 #include <QObject>
+#include <QPersistentModelIndex>
 #include <QStringList>
 #include <functional>
 #include <optional>
@@ -51,6 +52,7 @@ class FoodSearch final : public QObject {
 
   private:
     void PlaceField();
+    void ReadHidden();
     bool OnListKey(QKeyEvent* key);
     bool OnFieldKey(QKeyEvent* key);
     void OnInputMethodRelayed(bool textChanged, bool fromList);
@@ -71,8 +73,11 @@ class FoodSearch final : public QObject {
     QLabel* m_notFound;
     InputMethodRelay* m_inputMethod;
     std::vector<food_finder::FoodKeys> m_keys;
+    QList<QPersistentModelIndex> m_rowIndexes;
     方法_卡路里计算器::PortionQuery m_portion;
     std::vector<bool> m_shownWithoutSearch; // rows the list shows while no search is open
+    std::vector<bool> m_hidden;             // each row's state, as asking the view costs a lookup
+    bool m_hiddenKnown = false;
     QTreeWidgetItem* m_selectedBefore = nullptr;
     bool m_prepared = false;
     bool m_open = false;
