@@ -8,6 +8,7 @@
 #include "calorie/daily_target_dialog.h"
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
+#include "calorie/own_foods.h"
 #include "frame/core/numbers.h"
 #include "frame/message.h"
 
@@ -107,6 +108,7 @@ void FillFoodList(Form_卡路里计算器& form) {
     // Slots a smaller database left empty keep their row, unseen: they hold nothing to add.
     for (int i = FoodSlots::First; i <= FoodSlots::Last; ++i)
         rows[i - 1]->setHidden(IsEmpty(form.Foods().Slot(i)));
+    FillOwnFoods(form);
 
     QTreeWidget* tree = form.TreeView_食物列表();
     for (int i = 0; i < Meals.size(); ++i)
@@ -122,11 +124,21 @@ std::optional<QString> AddFoodToMeal(Form_卡路里计算器& form) {
     const PortionQuery portion = form.Search().Portion();
     if (portion.refused)
         return std::nullopt;
-    const FoodRecord& food =
-        form.Foods().Slot(form.ListView_食物列表()->indexOfTopLevelItem(row) + FoodSlots::First);
-    const auto entry = EntryFor(row->text(0), food.FoodHot, food.FoodQuantity, portion.grams);
+    const ListedFood food = FoodOfRow(form, form.ListView_食物列表()->indexOfTopLevelItem(row));
+    std::optional<double> grams = portion.grams;
+    if (portion.count) {
+        const auto counted = PortionGrams(form, food.name, *portion.count, portion.portion);
+        if (const auto* refusal = std::get_if<QString>(&counted))
+            return *refusal;
+        grams = std::get<double>(counted);
+    }
+    auto entry = EntryFor(row->text(0), food.hot, food.quantity, grams);
     if (!entry) // a weight needs the listed quantity to scale by
-        return portion.grams && NumberOf(food.FoodHot) ? std::optional(NotWeighable) : std::nullopt;
+        return grams && NumberOf(food.hot) ? std::optional(NotWeighable) : std::nullopt;
+    if (portion.count) {
+        entry->portion = portion.portion;
+        entry->portionCount = *portion.count;
+    }
     Do(form, form.Day().Adding(static_cast<int>(Meals.indexOf(selected->text(0))), {*entry}));
     return std::nullopt;
 }
@@ -147,9 +159,35 @@ void ChangeGrams(Form_卡路里计算器& form, QTreeWidgetItem* node, double gr
     const int index = node->parent()->indexOfChild(node);
     const FoodEntry& entry = form.Day().Foods(meal).at(index);
     const auto weighed = Reweighed(entry, grams);
-    if (!weighed || weighed->grams == entry.grams)
+    if (!weighed || *weighed == entry)
         return;
     Do(form, form.Day().Reweighing(meal, index, *weighed));
+}
+
+QString WeighAnew(Form_卡路里计算器& form, QTreeWidgetItem* node, const QString& typed,
+                  bool apply) {
+    if (!node || !node->parent())
+        return GramsHint;
+    const FoodEntry& entry = form.Day().Foods(MealOf(node)).at(node->parent()->indexOfChild(node));
+    if (const auto grams = ParseGrams(typed)) {
+        if (apply)
+            ChangeGrams(form, node, *grams);
+        return {};
+    }
+    const auto counted = ParseCount(typed);
+    if (!counted || counted->refused)
+        return GramsHint;
+    const auto weight = PortionGrams(form, entry.name, *counted->count, counted->portion);
+    if (const auto* refusal = std::get_if<QString>(&weight))
+        return *refusal;
+    auto weighed = Reweighed(entry, std::get<double>(weight));
+    if (!weighed)
+        return GramsHint;
+    weighed->portion = counted->portion;
+    weighed->portionCount = *counted->count;
+    if (apply && *weighed != entry)
+        Do(form, form.Day().Reweighing(MealOf(node), node->parent()->indexOfChild(node), *weighed));
+    return {};
 }
 
 void RemoveFoodFromMeal(Form_卡路里计算器& form) {

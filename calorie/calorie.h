@@ -18,12 +18,15 @@ namespace 方法_卡路里计算器 {
 void InitMealTree(Form_卡路里计算器& form);
 void FillFoodList(Form_卡路里计算器& form);
 // Places the selected food under the selected meal, at the weight typed in the find field if one
-// was; nothing when either is missing, a food node is selected instead of a meal, the food's
-// energy is not a number or the typed weight is refused. The reason when a weight was typed for a
-// food that cannot be weighed, for the find field to show.
+// or portion was; nothing when either is missing, a food node is selected instead of a meal, the
+// food's energy is not a number or the typed weight is refused. The reason when a weight was typed
+// for a food that cannot be weighed, or a portion the food does not have, for the find field.
 std::optional<QString> AddFoodToMeal(Form_卡路里计算器& form);
 // Weighs a placed food anew; its text, the meal's subtotal and the total follow.
 void ChangeGrams(Form_卡路里计算器& form, QTreeWidgetItem* node, double grams);
+// Why F2's typed weight or portion ("250", "2碗") is refused for a placed food, empty when it is
+// taken; with apply, the food is weighed anew.
+QString WeighAnew(Form_卡路里计算器& form, QTreeWidgetItem* node, const QString& typed, bool apply);
 // Takes the selected food node out; meal nodes stay.
 void RemoveFoodFromMeal(Form_卡路里计算器& form);
 

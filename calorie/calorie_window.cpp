@@ -6,6 +6,7 @@
 #include "calorie/core/portion.h"
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
+#include "calorie/own_foods.h"
 #include "calorie/plan_out.h"
 #include "diary/diary_store.h"
 #include "frame/core/numbers.h"
@@ -36,13 +37,18 @@ constexpr int CloseRetryMs = 100;
 
 Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自定义变量::FoodTable) {}
 
-Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
-    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods) {
+Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods) : Form_卡路里计算器(foods, nullptr) {}
+
+Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
+                                     std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf)
+    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods),
+      m_shelf(shelf ? std::move(shelf) : 方法_卡路里计算器::DiaryShelf(*this)) {
     m_day.Reset(QDate::currentDate());
     CreateDateLabel();
     CreateMealTree();
     CreateMealMenu();
     CreateFoodList();
+    CreateFoodMenu();
     RichTextBox* result = RichTextBox_结果();
     result->setGeometry(4, 472, 231, 55);
     result->setAccessibleName(QStringLiteral("共摄入"));
@@ -54,8 +60,8 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
 
     m_target = 方法_卡路里计算器::LoadTarget();
     方法_卡路里计算器::InitMealTree(*this);
+    方法_卡路里计算器::OpenDiary(*this); // the own foods live in the diary's file
     方法_卡路里计算器::FillFoodList(*this);
-    方法_卡路里计算器::OpenDiary(*this);
     // Nothing waits for the food reader: foods that arrive after the window opened fill it in.
     WhenFoodsArrive(m_table, this, [this] {
         m_search->Reset();
@@ -131,20 +137,21 @@ QTreeWidget* Tree(QWidget* parent, const QString& name, const QRect& geometry,
 
 namespace {
 
-// The editor F2 opens on a food node: its weight in grams, nothing else of its text.
-class GramsEditor final : public QStyledItemDelegate {
+// The editor F2 opens on a food node: its weight in grams or a count of one of the food's named
+// portions, nothing else of its text.
+class WeightEditor final : public QStyledItemDelegate {
   public:
-    GramsEditor(QObject* parent, std::function<void(double)> weigh,
-                std::function<std::optional<double>(const QModelIndex&)> grams)
-        : QStyledItemDelegate(parent), m_weigh(std::move(weigh)), m_grams(std::move(grams)) {}
+    // Why the typed text is refused, empty when it is taken; with apply, it is.
+    using Weigh = std::function<QString(const QString& typed, bool apply)>;
+    WeightEditor(QObject* parent, Weigh weigh, std::function<QString(const QModelIndex&)> shown)
+        : QStyledItemDelegate(parent), m_weigh(std::move(weigh)), m_shown(std::move(shown)) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex&) const override {
         auto* editor = new QLineEdit(parent);
-        editor->setAccessibleName(QStringLiteral("重量（克）"));
+        editor->setAccessibleName(QStringLiteral("重量（克）或份量"));
         editor->setPlaceholderText(方法_卡路里计算器::GramsHint);
-        editor->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("\\d{0,4}(\\.\\d{0,2})?")), editor));
+        editor->setMaxLength(20);
         // A refused weight is said in the field, in grey, as the find field says it.
         auto* refusal = new QLabel(方法_卡路里计算器::GramsHint, editor);
         refusal->setObjectName(QStringLiteral("Label_重量提示"));
@@ -160,15 +167,15 @@ class GramsEditor final : public QStyledItemDelegate {
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         auto* field = static_cast<QLineEdit*>(editor);
-        field->setText(FormatNumber(m_grams(index).value_or(0)));
+        field->setText(m_shown(index));
         field->selectAll();
     }
 
     // Only a weight the field takes gets this far; leaving the editor otherwise changes nothing.
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex&) const override {
-        if (const auto grams =
-                方法_卡路里计算器::ParseGrams(static_cast<QLineEdit*>(editor)->text()))
-            m_weigh(*grams);
+        const QString typed = static_cast<QLineEdit*>(editor)->text();
+        if (m_weigh(typed, false).isEmpty())
+            m_weigh(typed, true);
     }
 
   protected:
@@ -177,14 +184,17 @@ class GramsEditor final : public QStyledItemDelegate {
         auto* field = qobject_cast<QLineEdit*>(watched);
         if (field && event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-                !方法_卡路里计算器::ParseGrams(field->text())) {
+            const QString refused = key == Qt::Key_Return || key == Qt::Key_Enter
+                                        ? m_weigh(field->text(), false)
+                                        : QString();
+            if (!refused.isEmpty()) {
                 auto* refusal = field->findChild<QLabel*>(QStringLiteral("Label_重量提示"));
+                refusal->setText(refused);
                 const int width = refusal->sizeHint().width() + 6;
                 field->setTextMargins(0, 0, width, 0);
                 refusal->setGeometry(field->width() - width, 0, width - 4, field->height());
                 refusal->show();
-                field->setAccessibleDescription(方法_卡路里计算器::GramsHint);
+                field->setAccessibleDescription(refused);
                 return true;
             }
         }
@@ -192,8 +202,8 @@ class GramsEditor final : public QStyledItemDelegate {
     }
 
   private:
-    std::function<void(double)> m_weigh;
-    std::function<std::optional<double>(const QModelIndex&)> m_grams;
+    Weigh m_weigh;
+    std::function<QString(const QModelIndex&)> m_shown;
 };
 
 } // namespace
@@ -208,15 +218,18 @@ void Form_卡路里计算器::CreateMealTree() {
     m_meals->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_meals->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_meals->setAllColumnsShowFocus(true); // one focus frame around the meal row, not per cell
-    m_meals->setItemDelegate(new GramsEditor(
+    m_meals->setItemDelegate(new WeightEditor(
         m_meals,
-        [this](double grams) {
-            方法_卡路里计算器::ChangeGrams(*this, m_meals->currentItem(), grams);
+        [this](const QString& typed, bool apply) {
+            return 方法_卡路里计算器::WeighAnew(*this, m_meals->currentItem(), typed, apply);
         },
-        [this](const QModelIndex& index) -> std::optional<double> {
+        [this](const QModelIndex& index) {
             if (!index.parent().isValid())
-                return std::nullopt;
-            return m_day.Foods(index.parent().row()).value(index.row()).grams;
+                return QString();
+            const auto entry = m_day.Foods(index.parent().row()).value(index.row());
+            return entry.portion.isEmpty()
+                       ? FormatNumber(entry.grams.value_or(0))
+                       : 方法_卡路里计算器::CountedText(entry.portionCount, entry.portion);
         }));
     m_meals->installEventFilter(this);
     m_meals->viewport()->installEventFilter(this);
@@ -274,6 +287,11 @@ class PlainCells final : public QStyledItemDelegate {
         painter->setPen(
             option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
         painter->drawStaticText(at, text);
+        // An own food or dish: a bar before its name, in its colour.
+        if (const QVariant mark = index.data(Qt::UserRole); mark.isValid() && index.column() == 0)
+            painter->fillRect(
+                QRect(option.rect.left(), option.rect.top() + 2, 2, option.rect.height() - 4),
+                mark.value<QColor>());
         if (!m_layingOutAll) {
             m_layingOutAll = true;
             const auto* list = static_cast<const QTreeWidget*>(option.widget);
@@ -330,18 +348,77 @@ void Form_卡路里计算器::CreateFoodList() {
     connect(m_foods, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::AddFoodToMeal(*this); });
     m_foods->installEventFilter(this);
+    m_foods->viewport()->installEventFilter(this);
+    connect(m_foods, &QTreeWidget::currentItemChanged, this,
+            [this] { 方法_卡路里计算器::UpdateFoodActions(*this); });
     m_search = new FoodSearch(m_foods, [this] { return 方法_卡路里计算器::AddFoodToMeal(*this); });
+    m_search->SetBeforeOpen([this] { 方法_卡路里计算器::RefreshOwnFoods(*this); });
+}
+
+// The food list's one menu: the user's own foods, dishes and portions. Its keys work while the
+// list has the focus (Ctrl+N in the whole window).
+void Form_卡路里计算器::CreateFoodMenu() {
+    m_foodMenu = new QMenu(QStringLiteral("食物操作"), this);
+    m_foodMenu->setObjectName(QStringLiteral("Pop_ListView"));
+    const auto add = [this](const char* name, const QString& text, const QKeySequence& keys,
+                            void (*run)(Form_卡路里计算器&)) {
+        QAction* action = m_foodMenu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        action->setShortcutContext(keys.matches(QKeySequence(Qt::CTRL | Qt::Key_N))
+                                       ? Qt::WindowShortcut
+                                       : Qt::WidgetShortcut);
+        m_foods->addAction(action);
+        connect(action, &QAction::triggered, this, [this, run] { run(*this); });
+    };
+    using namespace 方法_卡路里计算器;
+    add("Pop_ListView_NewFood", QStringLiteral("新建食物…"), QKeySequence(Qt::CTRL | Qt::Key_N),
+        NewOwnFood);
+    add("Pop_ListView_EditFood", QStringLiteral("编辑食物…"), QKeySequence(Qt::Key_F2),
+        EditOwnFood);
+    add("Pop_ListView_DeleteFood", QStringLiteral("删除食物"), QKeySequence(Qt::Key_Delete),
+        DeleteOwnFood);
+    m_foodMenu->addSeparator();
+    add("Pop_ListView_NewDish", QStringLiteral("新建菜肴…"), QKeySequence(), NewDish);
+    add("Pop_ListView_Portions", QStringLiteral("份量…"), QKeySequence(), EditPortions);
+    m_foodMenu->addSeparator();
+    add("Pop_ListView_ExportOwn", QStringLiteral("导出自建食物…"), QKeySequence(), ExportOwnFoods);
+    add("Pop_ListView_ImportOwn", QStringLiteral("导入自建食物…"), QKeySequence(), ImportOwnFoods);
+    UpdateFoodActions(*this);
+}
+
+void Form_卡路里计算器::ShowFoodMenu(const QPoint& globalPos) {
+    方法_卡路里计算器::UpdateFoodActions(*this);
+    m_foodMenu->exec(globalPos);
 }
 
 // Enter does what a double-click does, in the list and in the tree; Delete removes as well.
 bool Form_卡路里计算器::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == m_meals || watched == m_meals->viewport()) && MealTreeEvent(event))
         return true;
+    if ((watched == m_foods || watched == m_foods->viewport()) &&
+        event->type() == QEvent::ContextMenu) {
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        const QTreeWidgetItem* current = m_foods->currentItem();
+        ShowFoodMenu(menu->reason() == QContextMenuEvent::Keyboard
+                         ? m_foods->viewport()->mapToGlobal(
+                               current ? m_foods->visualItemRect(current).bottomLeft() : QPoint())
+                         : menu->globalPos());
+        return true;
+    }
+    if (watched == m_foods && event->type() == QEvent::FocusIn)
+        方法_卡路里计算器::RefreshOwnFoods(*this);
     if (watched == m_foods && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             方法_卡路里计算器::AddFoodToMeal(*this);
             return true;
+        }
+        if (key == Qt::Key_Menu ||
+            (key == Qt::Key_F10 && press->modifiers() == Qt::ShiftModifier)) {
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+            return eventFilter(m_foods, &menu);
         }
     }
     return ToolWindow::eventFilter(watched, event);

@@ -2,10 +2,12 @@
 // The calorie calculator: the foods of the food table on the right, the six meals of a day on
 // the left, the total intake under them. Double-clicks drive it, or the keyboard: Enter on a food
 // adds it, Enter or Delete on a placed food removes it, F2 weighs it anew, typing finds a food.
-// The meal tree's menu sets a daily target, keeps the days in the diary, reuses saved meals, undoes
-// and takes the plan out of the program. There is no Calculate button.
+// The food list's menu makes the user's own foods, dishes and portions; they follow the 200
+// shipped rows. The meal tree's menu sets a daily target, keeps the days in the diary, reuses saved
+// meals, undoes and takes the plan out of the program. There is no Calculate button.
 
 #include "calorie/core/day_model.h"
+#include "calorie/core/own_shelf.h"
 #include "frame/tool_window.h"
 
 #include <memory>
@@ -26,6 +28,9 @@ class Form_卡路里计算器 final : public ToolWindow {
   public:
     // Lists the given table, the program's food table unless a test passes its own.
     explicit Form_卡路里计算器(const FoodSlots& foods);
+    // With the user's own foods on the given shelf.
+    Form_卡路里计算器(const FoodSlots& foods,
+                      std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf);
     Form_卡路里计算器();
     ~Form_卡路里计算器() override;
 
@@ -47,6 +52,11 @@ class Form_卡路里计算器 final : public ToolWindow {
     // The shown day's date, above the tree while the diary is on.
     QLabel* Label_日期() const { return m_date; }
     QMenu* Pop_TreeView() const { return m_mealMenu; }
+    QMenu* Pop_ListView() const { return m_foodMenu; }
+
+    // The user's own foods, dishes and portions; the rows after the shipped ones show Own().
+    方法_卡路里计算器::OwnFoodShelf& Shelf() const { return *m_shelf; }
+    QList<方法_卡路里计算器::OwnFood>& Own() { return m_own; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,6 +67,8 @@ class Form_卡路里计算器 final : public ToolWindow {
     void CreateMealMenu();
     void CreateFoodList();
     void CreateDateLabel();
+    void CreateFoodMenu();
+    void ShowFoodMenu(const QPoint& globalPos);
     void ShowMealMenu(const QPoint& globalPos);
     void ShowMealMenuAtCurrent();
     bool MealTreeEvent(QEvent* event);
@@ -72,4 +84,7 @@ class Form_卡路里计算器 final : public ToolWindow {
     std::unique_ptr<方法_卡路里计算器::DiaryStore> m_store;
     QLabel* m_date = nullptr;
     bool m_closeWaits = false; // asked to close while a change waited for the diary
+    QMenu* m_foodMenu = nullptr;
+    std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> m_shelf;
+    QList<方法_卡路里计算器::OwnFood> m_own;
 };

@@ -54,20 +54,6 @@ void Load(Form_卡路里计算器& form, QDate date) {
     UpdateDiaryActions(form);
 }
 
-// The store, made when missing: the user asked for something to be kept. Null, after saying why,
-// when it cannot be made or read.
-DiaryStore* MadeStore(Form_卡路里计算器& form) {
-    if (!form.Store())
-        form.SetStore(std::make_unique<DiaryStore>());
-    DiaryStore* store = form.Store();
-    if (store->Status() == DiaryStore::State::Missing)
-        store->Create();
-    if (store->IsOpen())
-        return store;
-    ShowMessage(&form, store->Problem());
-    return nullptr;
-}
-
 // The meal of the tree's current node, a meal or a food in it; -1 for none.
 int CurrentMeal(const Form_卡路里计算器& form) {
     return MealOf(form.TreeView_食物列表()->currentItem());
@@ -127,6 +113,21 @@ QAction* Find(const Form_卡路里计算器& form, const char* name) {
 }
 
 } // namespace
+
+DiaryStore* MadeStore(Form_卡路里计算器& form, QString* problem) {
+    if (!form.Store())
+        form.SetStore(std::make_unique<DiaryStore>());
+    DiaryStore* store = form.Store();
+    if (store->Status() == DiaryStore::State::Missing)
+        store->Create();
+    if (store->IsOpen())
+        return store;
+    if (problem)
+        *problem = store->Problem();
+    else
+        ShowMessage(&form, store->Problem());
+    return nullptr;
+}
 
 void OpenDiary(Form_卡路里计算器& form) {
     auto store = std::make_unique<DiaryStore>();

@@ -6,10 +6,18 @@
 
 #include <QDate>
 
+#include <QString>
+
 class Form_卡路里计算器;
 class QMenu;
 
 namespace 方法_卡路里计算器 {
+
+class DiaryStore;
+
+// The store, made when missing: the user asked for something to be kept. Null when it cannot be
+// made or read, after saying why, in problem when given, in a message otherwise.
+DiaryStore* MadeStore(Form_卡路里计算器& form, QString* problem = nullptr);
 
 // Opens an existing store; with the diary on the window shows today's saved plan. A damaged or
 // newer store is reported once the window shows and is never touched.

@@ -73,6 +73,13 @@ void FoodSearch::Prepare() {
         const QTreeWidgetItem* item = m_list->topLevelItem(row);
         m_keys.emplace_back(item->text(0), item->text(1));
     }
+    // Hiding a row makes a persistent index of it; made here, in idle time, a search that hides
+    // thousands of rows only looks them up.
+    m_rowIndexes.clear();
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row)
+        m_rowIndexes.append(QPersistentModelIndex(m_list->model()->index(row, 0)));
+    if (!m_open)
+        ReadHidden();
     // Drawn once unseen, so that the style has its pieces of the field ready for the first
     // keystroke.
     PlaceField();
@@ -80,11 +87,42 @@ void FoodSearch::Prepare() {
     m_prepared = true;
 }
 
+void FoodSearch::ReadHidden() {
+    m_hidden.assign(size_t(m_list->topLevelItemCount()), false);
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row)
+        m_hidden[size_t(row)] = m_list->topLevelItem(row)->isHidden();
+    m_hiddenKnown = true;
+}
+
 void FoodSearch::Reset() {
     CloseField();
+    m_hiddenKnown = false;
     m_selectedBefore = nullptr;
     m_prepared = false;
     QTimer::singleShot(0, this, &FoodSearch::Prepare);
+}
+
+void FoodSearch::RowChanged(int row) {
+    if (!m_prepared)
+        return;
+    const QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (size_t(row) >= m_keys.size())
+        m_keys.resize(size_t(row) + 1);
+    m_keys[size_t(row)] = food_finder::FoodKeys(item->text(0), item->text(1));
+    if (row >= m_rowIndexes.size())
+        m_rowIndexes.append(QPersistentModelIndex(m_list->model()->index(row, 0)));
+    if (m_hiddenKnown) {
+        m_hidden.resize(std::max(m_hidden.size(), size_t(row) + 1));
+        m_hidden[size_t(row)] = item->isHidden();
+    }
+}
+
+void FoodSearch::RowRemoved(int row) {
+    if (m_prepared && size_t(row) < m_keys.size())
+        m_keys.erase(m_keys.begin() + row);
+    if (m_hiddenKnown && size_t(row) < m_hidden.size())
+        m_hidden.erase(m_hidden.begin() + row);
+    m_rowIndexes.removeIf([](const QPersistentModelIndex& index) { return !index.isValid(); });
 }
 
 void FoodSearch::PlaceField() {
@@ -174,10 +212,14 @@ void FoodSearch::OnEscape() {
 void FoodSearch::ShowField() {
     if (m_open)
         return;
+    if (m_beforeOpen)
+        m_beforeOpen();
     m_open = true;
-    m_shownWithoutSearch.assign(size_t(m_list->topLevelItemCount()), false);
-    for (int row = 0; row < m_list->topLevelItemCount(); ++row)
-        m_shownWithoutSearch[size_t(row)] = !m_list->topLevelItem(row)->isHidden();
+    if (!m_hiddenKnown || m_hidden.size() != size_t(m_list->topLevelItemCount()))
+        ReadHidden();
+    m_shownWithoutSearch.assign(m_hidden.size(), false);
+    for (size_t row = 0; row < m_hidden.size(); ++row)
+        m_shownWithoutSearch[row] = !m_hidden[row];
     m_selectedBefore = m_list->currentItem();
     PlaceField();
     m_field->show();
@@ -221,8 +263,10 @@ void FoodSearch::CloseField() {
     m_field->setAccessibleDescription(QString());
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
-        if (item->isHidden() && m_shownWithoutSearch[size_t(row)])
+        if (m_hidden[size_t(row)] && m_shownWithoutSearch[size_t(row)]) {
             item->setHidden(false);
+            m_hidden[size_t(row)] = false;
+        }
     }
     QTreeWidgetItem* current = m_list->currentItem();
     if (!current || !current->isSelected())
@@ -242,8 +286,10 @@ QTreeWidgetItem* FoodSearch::ShowMatching(const QStringList& queries) {
         const bool shown = m_shownWithoutSearch[size_t(row)] &&
                            std::any_of(queries.begin(), queries.end(),
                                        [&](const QString& q) { return keys.Matches(q); });
-        if (item->isHidden() == shown)
+        if (m_hidden[size_t(row)] == shown) {
             item->setHidden(!shown);
+            m_hidden[size_t(row)] = !shown;
+        }
         if (shown && !first)
             first = item;
     }

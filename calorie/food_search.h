@@ -8,6 +8,7 @@
 #include "calorie/core/portion.h"
 
 #include <QObject>
+#include <QPersistentModelIndex>
 #include <QStringList>
 #include <functional>
 #include <optional>
@@ -38,12 +39,20 @@ class FoodSearch final : public QObject {
     void Prepare();
     // The list is about to be filled anew: ends a search and reads the names again when idle.
     void Reset();
+    // Runs before the field opens: the list may change then.
+    void SetBeforeOpen(std::function<void()> beforeOpen) { m_beforeOpen = std::move(beforeOpen); }
+    // Ends a search, as before the list's rows change.
+    void Close() { CloseField(); }
+    // A row was added or renamed, or taken out, after Close: its keys follow at once.
+    void RowChanged(int row);
+    void RowRemoved(int row);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void PlaceField();
+    void ReadHidden();
     bool OnListKey(QKeyEvent* key);
     bool OnFieldKey(QKeyEvent* key);
     void OnInputMethodRelayed(bool textChanged, bool fromList);
@@ -59,12 +68,16 @@ class FoodSearch final : public QObject {
 
     QTreeWidget* m_list;
     Add m_addSelected;
+    std::function<void()> m_beforeOpen;
     QLineEdit* m_field;
     QLabel* m_notFound;
     InputMethodRelay* m_inputMethod;
     std::vector<food_finder::FoodKeys> m_keys;
+    QList<QPersistentModelIndex> m_rowIndexes;
     方法_卡路里计算器::PortionQuery m_portion;
     std::vector<bool> m_shownWithoutSearch; // rows the list shows while no search is open
+    std::vector<bool> m_hidden;             // each row's state, as asking the view costs a lookup
+    bool m_hiddenKnown = false;
     QTreeWidgetItem* m_selectedBefore = nullptr;
     bool m_prepared = false;
     bool m_open = false;

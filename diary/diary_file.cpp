@@ -72,6 +72,12 @@ QString MakeTemporary(const QString& path) {
 Placed Place(const QString& from, const QString& to) {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
+    // A WAL beside a name that holds no diary is left from a file that is gone; SQLite would read
+    // its pages into the new one.
+    if (!QFileInfo::exists(to)) {
+        for (const QString& suffix : SideFiles)
+            QFile::remove(to + suffix);
+    }
     bool placed = ::link(source.constData(), target.constData()) == 0;
     // Where there are no hard links (FAT, some network mounts): a rename that never replaces.
     if (!placed && errno != EEXIST)

@@ -57,6 +57,24 @@ const std::array<QStringList, DiarySchemaVersion> Steps{{
         "CREATE TABLE weighings(day TEXT PRIMARY KEY, kg REAL NOT NULL, CHECK(" + WeighingRule() +
             "))",
     },
+    {
+        "CREATE TABLE own_foods(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL UNIQUE "
+        "CHECK(typeof(name) = 'text' AND length(name) BETWEEN 1 AND 30), alias TEXT NOT NULL "
+        "DEFAULT '', kcal INTEGER NOT NULL CHECK(kcal BETWEEN 1 AND 900), dish INTEGER NOT NULL "
+        "DEFAULT 0, serving_grams REAL CHECK(serving_grams BETWEEN 1 AND 5000), cooked_grams REAL "
+        "CHECK(cooked_grams > 0), servings INTEGER CHECK(servings BETWEEN 1 AND 100))",
+        "CREATE TABLE dish_ingredients(dish_id INTEGER NOT NULL REFERENCES own_foods(id) "
+        "ON DELETE CASCADE, pos INTEGER NOT NULL, name TEXT NOT NULL, kcal REAL NOT NULL "
+        "CHECK(kcal BETWEEN 0 AND 900), grams REAL NOT NULL CHECK(grams BETWEEN 1 AND 5000), "
+        "PRIMARY KEY(dish_id, pos))",
+        "CREATE TABLE portions(food TEXT NOT NULL, name TEXT NOT NULL, grams REAL NOT NULL "
+        "CHECK(grams BETWEEN 1 AND 5000), PRIMARY KEY(food, name))",
+        // A food placed by a named portion: "2碗".
+        "ALTER TABLE entries ADD COLUMN portion TEXT",
+        "ALTER TABLE entries ADD COLUMN portion_count REAL",
+        "ALTER TABLE saved_meal_foods ADD COLUMN portion TEXT",
+        "ALTER TABLE saved_meal_foods ADD COLUMN portion_count REAL",
+    },
 }};
 
 // The tables a diary of that version has.
@@ -64,6 +82,10 @@ QStringList TablesOf(int version) {
     QStringList tables{"entries", "saved_meals", "saved_meal_foods", "settings"};
     if (version >= 2)
         tables << "weighings";
+    if (version >= 3)
+        tables << "own_foods"
+               << "dish_ingredients"
+               << "portions";
     return tables;
 }
 
@@ -187,6 +209,13 @@ QString BuildDiary(const QString& path, const QStringList& made) {
 }
 
 } // namespace
+
+qint64 DiaryStore::DataVersion() const {
+    QSqlQuery query(Database());
+    return IsOpen() && query.exec("PRAGMA data_version") && query.next()
+               ? query.value(0).toLongLong()
+               : 0;
+}
 
 QString DiaryStore::DefaultPath() {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");

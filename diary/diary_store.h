@@ -19,12 +19,14 @@
 // deleted fails its change instead of writing into a file nobody will read again.
 //
 // Schema versions live in PRAGMA user_version, one numbered step each, each upgrade in one
-// transaction: 1 held the diary, saved meals and settings; 2 added the weighings.
+// transaction: 1 held the diary, saved meals and settings; 2 added the weighings; 3 the user's
+// own foods, dishes and portions, and the portion an entry was placed by.
 
 #include "calorie/core/day_model.h"
 #include "diary/days.h"
 #include "diary/diary_contents.h"
 #include "diary/diary_file.h"
+#include "diary/own_foods.h"
 #include "diary/saved_meals.h"
 #include "diary/settings.h"
 #include "diary/weighings.h"
@@ -42,7 +44,7 @@ class QSqlQuery;
 
 namespace 方法_卡路里计算器 {
 
-inline constexpr int DiarySchemaVersion = 2;
+inline constexpr int DiarySchemaVersion = 3;
 
 // What an import did: what it added, what it skipped because the diary has it, and what it
 // refused as unsound (a day whole, a saved meal, a weighing, the goal; for a CSV its rows, with
@@ -107,6 +109,10 @@ class DiaryStore {
     DiaryWeighings& Weighings() { return m_weighings; }
     const DiaryWeighings& Weighings() const { return m_weighings; }
     DiarySettings& Settings() { return m_settings; }
+    DiaryOwnFoods& OwnFoods() { return m_ownFoods; }
+    const DiaryOwnFoods& OwnFoods() const { return m_ownFoods; }
+    // Changes when another program has committed to the file since this one last looked.
+    qint64 DataVersion() const;
     const DiarySettings& Settings() const { return m_settings; }
 
     // The rows the readers leave out because they break the rules; and the one message saying
@@ -152,6 +158,7 @@ class DiaryStore {
     DiarySavedMeals m_savedMeals{*this};
     DiaryWeighings m_weighings{*this};
     DiarySettings m_settings{*this};
+    DiaryOwnFoods m_ownFoods{*this};
 };
 
 } // namespace 方法_卡路里计算器

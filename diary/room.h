@@ -49,8 +49,8 @@ QString FoodRule();     // name, hot, quantity, grams, kcal: IsSoundEntry
 QString EntryRule();    // a row of entries: its day, a meal 0 to 5 and its food
 QString WeighingRule(); // day and kg: 20 to 300 kg, two decimals at most
 
-// The food of the columns id, name, hot, quantity, grams, kcal starting at first; nothing when
-// it breaks IsSoundEntry.
+// The food of the columns id, name, hot, quantity, grams, kcal, portion, portion_count starting
+// at first; nothing when it breaks IsSoundEntry. BindFood binds all but the id.
 std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first);
 void BindFood(QSqlQuery& query, const FoodEntry& food);
 

@@ -71,8 +71,16 @@ QString WeighingRule() {
 std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first) {
     const FoodEntry food{query.value(first).toLongLong(),   query.value(first + 1).toString(),
                          query.value(first + 2).toDouble(), Unbound(query.value(first + 3)),
-                         Unbound(query.value(first + 4)),   query.value(first + 5).toDouble()};
-    return IsSoundEntry(food) ? std::optional(food) : std::nullopt;
+                         Unbound(query.value(first + 4)),   query.value(first + 5).toDouble(),
+                         query.value(first + 6).toString(), query.value(first + 7).toDouble()};
+    if (!IsSoundEntry(food))
+        return std::nullopt;
+    // A portion that does not add up is left off; the weight it stood for stays.
+    if (!food.portion.isEmpty() && !(food.grams && food.portionCount > 0 &&
+                                     food.portionCount <= MaxGrams && food.portion.size() <= 10))
+        return FoodEntry{food.id, food.name, food.listedKcal, food.quantity, food.grams, food.kcal,
+                         {},      0};
+    return food;
 }
 
 void BindFood(QSqlQuery& query, const FoodEntry& food) {
@@ -81,6 +89,8 @@ void BindFood(QSqlQuery& query, const FoodEntry& food) {
     query.addBindValue(Bound(food.quantity));
     query.addBindValue(Bound(food.grams));
     query.addBindValue(food.kcal);
+    query.addBindValue(food.portion.isEmpty() ? QVariant() : QVariant(food.portion));
+    query.addBindValue(food.portion.isEmpty() ? QVariant() : QVariant(food.portionCount));
 }
 
 bool IsSoundKg(double kg) {

@@ -1,6 +1,7 @@
 #include "calorie/core/day_model.h"
 
 #include "calorie/core/intake.h"
+#include "calorie/core/named_portion.h"
 #include "calorie/core/portion.h"
 #include "frame/core/numbers.h"
 
@@ -29,7 +30,7 @@ std::optional<FoodEntry> EntryFor(const QString& foodName, const QString& foodHo
     const auto listedKcal = NumberOf(foodHot);
     if (!listedKcal)
         return std::nullopt;
-    FoodEntry entry{0, foodName, *listedKcal, std::nullopt, std::nullopt, *listedKcal};
+    FoodEntry entry{0, foodName, *listedKcal, std::nullopt, std::nullopt, *listedKcal, {}, 0};
     const auto quantity = NumberOf(foodQuantity);
     if (!quantity || !(*quantity > 0))
         return grams ? std::nullopt : std::optional(entry);
@@ -49,6 +50,8 @@ std::optional<FoodEntry> Reweighed(const FoodEntry& entry, double grams) {
     FoodEntry weighed = entry;
     weighed.grams = grams;
     weighed.kcal = *energy;
+    weighed.portion.clear();
+    weighed.portionCount = 0;
     return weighed;
 }
 
@@ -74,7 +77,10 @@ bool ShowsGrams(const FoodEntry& entry) {
 
 QString EntryText(const FoodEntry& entry) {
     QString text = FormatNumber(entry.kcal) + Kcal + QStringLiteral("  ") + entry.name;
-    if (ShowsGrams(entry))
+    if (!entry.portion.isEmpty() && entry.grams)
+        text += u' ' + CountedText(entry.portionCount, entry.portion) + u'（' +
+                FormatNumber(*entry.grams) + QStringLiteral("克）");
+    else if (ShowsGrams(entry))
         text += u' ' + FormatNumber(*entry.grams) + u'克';
     return text;
 }

@@ -32,6 +32,8 @@ struct FoodEntry {
     std::optional<double> quantity; // the listed weight in grams; none: it cannot be weighed
     std::optional<double> grams;    // the weight placed; none when it cannot be weighed
     double kcal = 0;                // the energy it counts with
+    QString portion;                // "碗" when placed by a named portion, with its count
+    double portionCount = 0;
 
     friend bool operator==(const FoodEntry&, const FoodEntry&) = default;
 };
@@ -45,11 +47,13 @@ std::optional<FoodEntry> EntryFor(const QString& foodName, const QString& foodHo
 // one the window could have made: a name, finite energies that are not negative and at most what
 // pure fat gives at the heaviest portion, weights above 0 and at most MaxGrams, both or neither.
 bool IsSoundEntry(const FoodEntry& entry);
-// The same food at another weight; nothing when it cannot be weighed or the weight is refused.
+// The same food at another weight, by grams alone; nothing when it cannot be weighed or the weight
+// is refused.
 std::optional<FoodEntry> Reweighed(const FoodEntry& entry, double grams);
 // Whether the weight differs from the listed one and so is written after the name.
 bool ShowsGrams(const FoodEntry& entry);
-// The node text: "52 大卡  苹果", with " 250克" after the name when weighed at another weight.
+// The node text: "52 大卡  苹果", with " 250克" after the name when weighed at another weight, or
+// " 2碗（300克）" when placed by a named portion.
 QString EntryText(const FoodEntry& entry);
 
 struct Edit {

@@ -1,5 +1,6 @@
 #include "calorie/core/portion.h"
 
+#include "calorie/core/named_portion.h"
 #include "frame/core/numbers.h"
 
 #include <QRegularExpression>
@@ -38,22 +39,51 @@ QString WithoutUnit(QString text) {
     return text.remove(unit).trimmed();
 }
 
+// "米饭 2碗", "米饭2碗", "jidan 半个": a count and a portion's name after the words; Chinese
+// numerals only after a blank, so that a name holding one is not cut.
+std::optional<PortionQuery> CountedPortion(const QString& text) {
+    static const QRegularExpression counted(
+        QStringLiteral("^(.*?)(?:\\s+(\\d+(?:\\.\\d+)?|[一二两三四五六七八九十半]+)\\s*|"
+                       "(?<=[^\\x00-\\x7F])(\\d+(?:\\.\\d+)?))"
+                       "(?![一二两三四五六七八九十半])([^\\x00-\\x7F\\d\\s]{1,10})$"));
+    const QRegularExpressionMatch match = counted.match(text);
+    if (!match.hasMatch() || match.captured(1).trimmed().isEmpty() || match.captured(4) == u'克')
+        return std::nullopt;
+    const QString number = match.captured(2).isEmpty() ? match.captured(3) : match.captured(2);
+    PortionQuery query{match.captured(1).trimmed(), std::nullopt, false, CountOf(number),
+                       match.captured(4)};
+    query.refused = !query.count;
+    return query;
+}
+
 } // namespace
 
 PortionQuery ParsePortionQuery(const QString& typed) {
+    if (auto counted = CountedPortion(Folded(typed)))
+        return *counted;
     const QString text = WithoutUnit(Folded(typed));
     // The last word is the weight; digits glued to a Chinese name ("米饭250") count as a word too.
     static const QRegularExpression last(QStringLiteral("(?:^|\\s+|(?<=[^\\x00-\\x7F]))([!-~]+)$"));
     const QRegularExpressionMatch match = last.match(text);
     if (!match.hasMatch() || !LooksNumeric(match.capturedView(1)))
-        return {typed, std::nullopt, false};
-    PortionQuery query{text.left(match.capturedStart(0)).trimmed(), Weight(match.capturedView(1)),
-                       false};
+        return {typed, std::nullopt, false, std::nullopt, {}};
+    PortionQuery query{text.left(match.capturedStart(0)).trimmed(),
+                       Weight(match.capturedView(1)),
+                       false,
+                       std::nullopt,
+                       {}};
     const QString before = query.words.section(QRegularExpression(QStringLiteral("\\s+")), -1);
     query.refused = !query.grams || LooksNumeric(before);
     if (query.refused)
         query.grams.reset();
     return query;
+}
+
+std::optional<PortionQuery> ParseCount(const QString& typed) {
+    auto counted = CountedPortion(QStringLiteral("_ ") + Folded(typed));
+    if (counted)
+        counted->words.clear();
+    return counted;
 }
 
 std::optional<double> ParseGrams(const QString& typed) {

@@ -8,6 +8,7 @@
 #include "calorie/core/intake.h"
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
+#include "calorie/own_foods.h"
 #include "diary/diary_store.h"
 #include "diary/room.h"
 #include "food_fixtures.h"
@@ -18,6 +19,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QInputMethodEvent>
@@ -27,6 +31,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -100,6 +105,14 @@ class TestCalorieWindow : public QObject {
     void unreadableRowsSaidOnce();
     void diaryOnAgain_data();
     void diaryOnAgain();
+    void ownFood_data();
+    void ownFood();
+    void portionsAndDishes_data();
+    void portionsAndDishes();
+    void ownFoodChangesNoDay();
+    void foodMenu();
+    void ownFoodStoreLocked();
+    void anotherWindowsNewFood();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -137,6 +150,10 @@ void TestCalorieWindow::initTestCase() {
 }
 
 void TestCalorieWindow::init() {
+    m_window.reset();
+    // Own foods made by an earlier test live in the diary: each test starts without one.
+    if (DiaryStore leftover; leftover.Open() == DiaryStore::State::Open)
+        QVERIFY(leftover.Delete());
     m_window = std::make_unique<Form_卡路里计算器>(m_foods);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -412,10 +429,18 @@ QStringList Shown(QTreeWidget* list) {
     return names;
 }
 
-// Keys as a user types them, each to whatever has the focus then.
+// Keys as a user types them, each to whatever has the focus then; Chinese as an input method
+// commits it.
 void Type(const QString& keys) {
-    for (QChar c : keys)
-        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    for (QChar c : keys) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+            continue;
+        }
+        QInputMethodEvent commit;
+        commit.setCommitString(c);
+        QApplication::sendEvent(QApplication::focusWidget(), &commit);
+    }
 }
 
 void Key(Qt::Key key) {
@@ -969,6 +994,363 @@ void TestCalorieWindow::diaryOnAgain() {
     QCOMPARE(Window().Day().Total(), 52.0 + 116 + 116);
     m_window.reset();
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+}
+
+namespace {
+
+// The title of a dialog a command opened, and what its message line said after OK.
+struct DialogAnswer {
+    QString title;
+    QString message;
+};
+
+QLineEdit* FieldOf(QDialog& dialog, const char* name) {
+    return dialog.findChild<QLineEdit*>(QString::fromUtf8(name));
+}
+
+// Fills the food dialog as a user types a label.
+std::function<void(QDialog&)> Label(QString name, QString amount, bool kj, QString serving) {
+    return [=](QDialog& dialog) {
+        FieldOf(dialog, "Text_名称")->setText(name);
+        FieldOf(dialog, "Text_能量")->setText(amount);
+        dialog.findChild<QComboBox*>(QStringLiteral("Combo_单位"))->setCurrentIndex(kj ? 1 : 0);
+        dialog.findChild<QComboBox*>(QStringLiteral("Combo_基准"))
+            ->setCurrentIndex(serving.isEmpty() ? 0 : 1);
+        FieldOf(dialog, "Text_每份重量")->setText(serving);
+    };
+}
+
+// Runs command while a dialog is answered; the dialog's title and last message.
+DialogAnswer Run(const std::function<void()>& command, const std::function<void(QDialog&)>& fill) {
+    DialogAnswer answer;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        answer.title = dialog->windowTitle();
+        fill(*dialog);
+        if (QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok))
+            ok->click();
+        if (const auto* message = dialog->findChild<QLabel*>(QStringLiteral("Label_提示")))
+            answer.message = message->text();
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    command();
+    return answer;
+}
+
+} // namespace
+
+// A food made from its label, as the dialog keeps it; found by its initials and added.
+void TestCalorieWindow::ownFood_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<bool>("kilojoules");
+    QTest::addColumn<QString>("serving");
+    QTest::addColumn<QString>("message"); // empty: kept
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("node");
+    QTest::newRow("yoghurt, 330 kJ per 100 g") << "老酸奶"
+                                               << "330" << true << ""
+                                               << ""
+                                               << "lsn"
+                                               << "79 大卡  老酸奶";
+    QTest::newRow("500 kJ per serving of 25 g, a portion by the serving")
+        << "苏打饼干"
+        << "500" << true << "25"
+        << ""
+        << "sdbg 2份"
+        << "239 大卡  苏打饼干 2份（50克）";
+    QTest::newRow("weighed by grams") << "食堂馒头"
+                                      << "223" << false << ""
+                                      << ""
+                                      << "mantou 120"
+                                      << "268 大卡  食堂馒头 120克";
+    QTest::newRow("a shipped food's name") << "食物1"
+                                           << "52" << false << ""
+                                           << "已有名为“食物1”的食物，请换一个名称。"
+                                           << ""
+                                           << "";
+    QTest::newRow("decimal comma") << "酸奶"
+                                   << "3,5" << false << ""
+                                   << "小数请用小数点，例如 3.5，不要写成 3,5。"
+                                   << ""
+                                   << "";
+}
+
+void TestCalorieWindow::ownFood() {
+    QFETCH(QString, name);
+    QFETCH(QString, amount);
+    QFETCH(bool, kilojoules);
+    QFETCH(QString, serving);
+    QFETCH(QString, message);
+    QFETCH(QString, typed);
+    QFETCH(QString, node);
+    QVERIFY(ActivateWithListFocused(Window()));
+    QTreeWidget* list = Window().ListView_食物列表();
+    const DialogAnswer answer = Run([&] { QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier); },
+                                    Label(name, amount, kilojoules, serving));
+    QCOMPARE(answer.title, QStringLiteral("新建食物"));
+    QCOMPARE(answer.message, message);
+    QCOMPARE(list->topLevelItemCount(), message.isEmpty() ? 201 : 200);
+    if (!message.isEmpty())
+        return;
+    const QTreeWidgetItem* row = list->topLevelItem(200);
+    QCOMPARE(row->text(0), name);
+    QCOMPARE(row->text(3), QStringLiteral("100 克"));
+    QCOMPARE(row->data(0, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("自建食物"));
+    SelectMeal(1);
+    QVERIFY(ActivateWithListFocused(Window())); // back from the dialog
+    Type(typed);
+    QCOMPARE(Shown(list), QStringList{name});
+    Key(Qt::Key_Return);
+    QCOMPARE(Window().TreeView_食物列表()->topLevelItem(1)->child(0)->text(0), node);
+}
+
+// Food 2 (116 kcal per 100 g) with the portions 碗 of 150 g and 小碗 of 100 g; a dish of 200 g of
+// food 2 and 100 g of food 1 (52): 284 kcal.
+void TestCalorieWindow::portionsAndDishes_data() {
+    QTest::addColumn<QString>("cooked");
+    QTest::addColumn<QString>("servings");
+    QTest::addColumn<QString>("figures"); // as the dish dialog shows them
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("node"); // empty: nothing added
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<QString>("reweighed"); // F2, when not empty, and the node after it
+    QTest::addColumn<QString>("after");
+    QTest::newRow("two bowls") << ""
+                               << ""
+                               << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
+                               << "shiwu2 2碗"
+                               << "348 大卡  食物2 2碗（300克）"
+                               << ""
+                               << ""
+                               << "";
+    QTest::newRow("half a small bowl, F2 to a bowl")
+        << ""
+        << ""
+        << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
+        << "食物2 半小碗"
+        << "58 大卡  食物2 半小碗（50克）"
+        << ""
+        << "1碗"
+        << "174 大卡  食物2 1碗（150克）";
+    QTest::newRow("F2 back to grams") << ""
+                                      << ""
+                                      << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
+                                      << "shiwu2 1碗"
+                                      << "174 大卡  食物2 1碗（150克）"
+                                      << ""
+                                      << "100"
+                                      << "116 大卡  食物2";
+    QTest::newRow("unknown portion") << ""
+                                     << ""
+                                     << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
+                                     << "shiwu2 1盘"
+                                     << ""
+                                     << "食物2的份量：碗、小碗"
+                                     << ""
+                                     << "";
+    QTest::newRow("a food without portions") << ""
+                                             << ""
+                                             << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
+                                             << "shiwu3 1碗"
+                                             << ""
+                                             << "食物3还没有份量"
+                                             << ""
+                                             << "";
+    QTest::newRow("cooked down, four servings")
+        << "200"
+        << "4"
+        << "总热量 284 大卡，熟重 200 克，每100克 142 大卡，每份 71 大卡（50 克）"
+        << "jiachangcai 1份"
+        << "71 大卡  家常菜 1份（50克）"
+        << ""
+        << ""
+        << "";
+    QTest::newRow("a dish by grams") << ""
+                                     << "3"
+                                     << "总热量 284 大卡，熟重 300 克，每100克 95 大卡，每份 95 "
+                                        "大卡（100 克）"
+                                     << "家常菜 200克"
+                                     << "190 大卡  家常菜 200克"
+                                     << ""
+                                     << ""
+                                     << "";
+}
+
+void TestCalorieWindow::portionsAndDishes() {
+    QFETCH(QString, cooked);
+    QFETCH(QString, servings);
+    QFETCH(QString, figures);
+    QFETCH(QString, typed);
+    QFETCH(QString, node);
+    QFETCH(QString, hint);
+    QFETCH(QString, reweighed);
+    QFETCH(QString, after);
+    QVERIFY(ActivateWithListFocused(Window()));
+    QTreeWidget* list = Window().ListView_食物列表();
+    list->setCurrentItem(list->topLevelItem(1));
+    const DialogAnswer portions = Run(
+        [&] { EditPortions(Window()); },
+        [](QDialog& dialog) {
+            for (const auto& [name, grams] : {std::pair{"一碗", "150"}, std::pair{"小碗", "100"}}) {
+                FieldOf(dialog, "Text_份量名称")->setText(QString::fromUtf8(name));
+                FieldOf(dialog, "Text_份量重量")->setText(QString::fromUtf8(grams));
+                dialog.findChild<QPushButton*>(QStringLiteral("Button_保存份量"))->click();
+            }
+        });
+    QCOMPARE(portions.title, QStringLiteral("份量"));
+    QString shownFigures;
+    const DialogAnswer dish =
+        Run([&] { NewDish(Window()); },
+            [&](QDialog& dialog) {
+                FieldOf(dialog, "Text_名称")->setText(QStringLiteral("家常菜"));
+                QLineEdit* find = FieldOf(dialog, "Text_查找食材");
+                for (const char* ingredient : {"shiwu2 200", "sw1"}) {
+                    find->setText(QString::fromUtf8(ingredient));
+                    QTest::keyClick(find, Qt::Key_Return);
+                }
+                FieldOf(dialog, "Text_熟重")->setText(cooked);
+                FieldOf(dialog, "Text_份数")->setText(servings);
+                shownFigures = dialog.findChild<QLabel*>(QStringLiteral("Label_合计"))->text();
+            });
+    QCOMPARE(dish.title, QStringLiteral("新建菜肴"));
+    QCOMPARE(dish.message, QString());
+    QCOMPARE(shownFigures, figures);
+    QCOMPARE(list->topLevelItem(200)->data(0, Qt::AccessibleDescriptionRole).toString(),
+             QStringLiteral("自制菜肴"));
+
+    SelectMeal(2);
+    QVERIFY(ActivateWithListFocused(Window())); // back from the dialogs
+    Type(typed);
+    Key(Qt::Key_Return);
+    QTreeWidget* tree = Window().TreeView_食物列表();
+    QTreeWidgetItem* lunch = tree->topLevelItem(2);
+    QCOMPARE(lunch->childCount(), node.isEmpty() ? 0 : 1);
+    QCOMPARE(Window().Search().Field()->accessibleDescription(), hint);
+    if (node.isEmpty())
+        return;
+    QCOMPARE(lunch->child(0)->text(0), node);
+    if (reweighed.isEmpty())
+        return;
+    tree->setFocus();
+    tree->setCurrentItem(lunch->child(0));
+    Key(Qt::Key_F2);
+    auto* editor = tree->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText(reweighed);
+    Key(Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(lunch->child(0)->text(0), after);
+}
+
+// Entries are snapshots: editing or deleting the own food leaves the day as it was; deleting one
+// a saved meal uses asks first, naming how many.
+void TestCalorieWindow::ownFoodChangesNoDay() {
+    QVERIFY(ActivateWithListFocused(Window()));
+    QTreeWidget* list = Window().ListView_食物列表();
+    Run([&] { NewOwnFood(Window()); }, Label("豆浆", "31", false, ""));
+    AddFood(0, 200);
+    list->setCurrentItem(list->topLevelItem(200));
+    const DialogAnswer edit =
+        Run([&] { EditOwnFood(Window()); },
+            [](QDialog& dialog) { FieldOf(dialog, "Text_能量")->setText(QStringLiteral("45")); });
+    QCOMPARE(edit.title, QStringLiteral("编辑食物"));
+    QCOMPARE(list->topLevelItem(200)->text(2), QStringLiteral("45 大卡"));
+    QCOMPARE(Window().TreeView_食物列表()->topLevelItem(0)->child(0)->text(0),
+             QStringLiteral("31 大卡  豆浆"));
+
+    SelectMeal(0);
+    Run([&] { SaveMealAs(Window()); }, [](QDialog&) {});
+    QStringList asked;
+    SetChoiceObserver([&](const QString& text, const QStringList&) {
+        asked << text;
+        return 0;
+    });
+    QVERIFY(ActivateWithListFocused(Window()));
+    list->setCurrentItem(list->topLevelItem(200));
+    Key(Qt::Key_Delete);
+    SetChoiceObserver({});
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked[0].startsWith(QStringLiteral("有 1 个常用餐用到“豆浆”")), qPrintable(asked[0]));
+    QCOMPARE(list->topLevelItemCount(), 200);
+    QCOMPARE(Window().Day().Total(), 31.0);
+    QVERIFY(Window().Store()->Delete());
+    m_window.reset();
+}
+
+// The food list's menu opens by the Menu key under the current row, shows its keys, and offers to
+// edit and delete own foods only; F2 there edits the own food.
+void TestCalorieWindow::foodMenu() {
+    QVERIFY(ActivateWithListFocused(Window()));
+    QTreeWidget* list = Window().ListView_食物列表();
+    Run([&] { NewOwnFood(Window()); }, Label("豆浆", "31", false, ""));
+    QVERIFY(ActivateWithListFocused(Window()));
+    QStringList items;
+    for (const int row : {0, 200}) {
+        list->setCurrentItem(list->topLevelItem(row));
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (const QAction* action : menu->actions())
+                if (!action->isSeparator())
+                    items << action->text() + u' ' + action->shortcut().toString() + u' ' +
+                                 (action->isEnabled() ? u'1' : u'0');
+            menu->close();
+        });
+        QTest::keyClick(list, Qt::Key_Menu);
+    }
+    QCOMPARE(items,
+             (QStringList{"新建食物… Ctrl+N 1", "编辑食物… F2 0", "删除食物 Del 0", "新建菜肴…  1",
+                          "份量…  1", "导出自建食物…  1", "导入自建食物…  1", "新建食物… Ctrl+N 1",
+                          "编辑食物… F2 1", "删除食物 Del 1", "新建菜肴…  1", "份量…  1",
+                          "导出自建食物…  1", "导入自建食物…  1"}));
+    QVERIFY(ActivateWithListFocused(Window()));
+    const DialogAnswer edit = Run([&] { QTest::keyClick(list, Qt::Key_F2); }, [](QDialog&) {});
+    QCOMPARE(edit.title, QStringLiteral("编辑食物"));
+}
+
+// A diary another program holds locked keeps nothing: the dialog says why and stays open with
+// what was typed, and the list stays as it was.
+void TestCalorieWindow::ownFoodStoreLocked() {
+    Run([&] { NewOwnFood(Window()); }, Label("豆浆", "31", false, "")); // makes the diary
+    QVERIFY(Window().Store() && Window().Store()->IsOpen());
+    QSqlQuery(QStringLiteral("PRAGMA busy_timeout = 20"), Room::Database(*Window().Store()));
+    QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "locker");
+    other.setDatabaseName(DiaryStore::DefaultPath());
+    QVERIFY(other.open());
+    QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
+    QString typed;
+    const DialogAnswer answer =
+        Run([&] { NewOwnFood(Window()); },
+            [&](QDialog& dialog) {
+                Label("米酒", "84", false, "")(dialog);
+                dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                QVERIFY(dialog.isVisible());
+                typed = FieldOf(dialog, "Text_名称")->text();
+            });
+    QSqlQuery(QStringLiteral("ROLLBACK"), other);
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("locker");
+    QVERIFY2(answer.message.contains(QDir::toNativeSeparators(DiaryStore::DefaultPath())),
+             qPrintable(answer.message));
+    QCOMPARE(typed, QStringLiteral("米酒"));
+    QCOMPARE(Window().ListView_食物列表()->topLevelItemCount(), 201);
+}
+
+// A food another program made shows once the list is used again, found as any food.
+void TestCalorieWindow::anotherWindowsNewFood() {
+    Run([&] { NewOwnFood(Window()); }, Label("豆浆", "31", false, "")); // makes the diary
+    Form_卡路里计算器 other(m_foods);
+    QCOMPARE(other.ListView_食物列表()->topLevelItemCount(), 201);
+    Run([&] { NewOwnFood(other); }, Label("米酒", "84", false, ""));
+    QTreeWidget* list = Window().ListView_食物列表();
+    QCOMPARE(list->topLevelItemCount(), 201);
+    QVERIFY(ActivateWithListFocused(Window()));
+    Type("mijiu");
+    QCOMPARE(Shown(list), QStringList{"米酒"});
 }
 
 QTEST_MAIN(TestCalorieWindow)

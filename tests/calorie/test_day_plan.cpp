@@ -147,7 +147,7 @@ void TestDayPlan::entries() {
 namespace {
 
 FoodEntry Food(double kcal) {
-    return {0, QStringLiteral("食物"), kcal, 100.0, 100.0, kcal};
+    return {0, QStringLiteral("食物"), kcal, 100.0, 100.0, kcal, {}, 0};
 }
 
 } // namespace

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         return 1;
     for (int i = 0;; ++i) {
         // Two entries in one change: both are kept or neither.
-        const FoodEntry food{0, QStringLiteral("苹果"), 52, 100, 100 + i, 52};
+        const FoodEntry food{0, QStringLiteral("苹果"), 52, 100, 100 + i, 52, {}, 0};
         Change change{{Edit::Insert, i % MealCount, 0, {}, food},
                       {Edit::Insert, (i + 1) % MealCount, 0, {}, food}};
         if (!store.Days().Apply(QDate(2024, 1, 1).addDays(i % 400), change))

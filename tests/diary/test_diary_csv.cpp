@@ -12,7 +12,7 @@ namespace {
 
 FoodEntry Food(const QString& name, double listedKcal, std::optional<double> quantity,
                std::optional<double> grams, double kcal) {
-    return {0, name, listedKcal, quantity, grams, kcal};
+    return {0, name, listedKcal, quantity, grams, kcal, {}, 0};
 }
 
 DayMeals Day(int meal, const QList<FoodEntry>& foods, DayMeals meals = {}) {

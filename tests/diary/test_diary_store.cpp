@@ -68,7 +68,7 @@ QByteArray Read(const QString& path) {
 }
 
 FoodEntry Food(const QString& name, double kcal, std::optional<double> grams = {}) {
-    return {0, name, kcal, grams, grams, kcal};
+    return {0, name, kcal, grams, grams, kcal, {}, 0};
 }
 
 Edit Insert(int meal, const FoodEntry& food) {
@@ -101,7 +101,8 @@ class TestDiaryStore : public QObject {
     void initTestCase();
     void openLeavesForeignFiles_data();
     void openLeavesForeignFiles();
-    void upgradesVersionOne();
+    void upgrades_data();
+    void upgrades();
     void unreadableRowsLeftOut_data();
     void unreadableRowsLeftOut();
     void changesRoundTrip();
@@ -203,20 +204,40 @@ void TestDiaryStore::openLeavesForeignFiles() {
     QCOMPARE(QDir(m_dir.filePath("foreign")).entryList(QDir::Files | QDir::Hidden), files);
 }
 
-void TestDiaryStore::upgradesVersionOne() {
-    const QString path = m_dir.filePath("v1.sqlite");
+// A file of every earlier version comes up to this one: its rows read as before, the weighings
+// and the own foods' tables there, a portion kept with an entry.
+void TestDiaryStore::upgrades_data() {
+    QTest::addColumn<QStringList>("schema");
+    QStringList one = VersionOne;
+    one.removeLast(); // its user_version
+    QTest::newRow("version 1") << VersionOne;
+    QTest::newRow("version 2") << one + QStringList{VersionTwo, "PRAGMA user_version = 2"};
+}
+
+void TestDiaryStore::upgrades() {
+    QFETCH(QStringList, schema);
+    const QString path = m_dir.filePath(QStringLiteral("v%1.sqlite").arg(schema.size()));
     MakeDatabase(path,
-                 VersionOne + QStringList{"INSERT INTO entries VALUES(7, '2024-03-04', 2, '米饭', "
-                                          "116, 100, 250, 290)",
-                                          "INSERT INTO settings VALUES('diary', '1')"});
+                 schema + QStringList{"INSERT INTO entries VALUES(7, '2024-03-04', 2, '米饭', "
+                                      "116, 100, 250, 290)",
+                                      "INSERT INTO settings VALUES('diary', '1')"});
     DiaryStore store(path);
     QCOMPARE(store.Open(), State::Open);
-    QCOMPARE(store.Days().Day(Monday)[2], QList<FoodEntry>({{7, "米饭", 116, 100, 250, 290}}));
+    QCOMPARE(store.Days().Day(Monday)[2],
+             QList<FoodEntry>({{7, "米饭", 116, 100, 250, 290, {}, 0}}));
     QVERIFY(store.Settings().DiaryOn());
     QSqlQuery query(Room::Database(store));
     QVERIFY(query.exec("PRAGMA user_version") && query.next());
-    QCOMPARE(query.value(0).toInt(), 2);
+    QCOMPARE(query.value(0).toInt(), 3);
     QVERIFY(query.exec("INSERT INTO weighings VALUES('2024-03-04', 70.5)"));
+    OwnFood yoghurt{0, "蓝莓酸奶", "", 96, 125.0, false, {}, std::nullopt, std::nullopt};
+    QVERIFY(store.OwnFoods().Keep(yoghurt));
+    QVERIFY(store.OwnFoods().KeepPortions("米饭", {{"米饭", "碗", 150}}));
+    Change bowls{Insert(2, {0, "米饭", 116, 100, 300, 348, "碗", 2})};
+    QVERIFY(store.Days().Apply(Monday, bowls));
+    QCOMPARE(store.OwnFoods().All(), QList<OwnFood>{yoghurt});
+    QCOMPARE(store.OwnFoods().Portions(), (QList<NamedPortion>{{"米饭", "碗", 150}}));
+    QCOMPARE(store.Days().Day(Monday)[2].last().portion, QStringLiteral("碗"));
 }
 
 // A row another tool wrote, or bit rot changed, is left out of the day, the days, the log and
@@ -344,7 +365,7 @@ void TestDiaryStore::failedChangeWritesNothing() {
 
     // The second edit fails: the first is not kept either.
     Change missing{Insert(2, Food("馒头", 223, 100)),
-                   {Edit::Update, 1, 0, {99, "梨", 50, 100, 100, 50}, Food("梨", 25, 50)}};
+                   {Edit::Update, 1, 0, {99, "梨", 50, 100, 100, 50, {}, 0}, Food("梨", 25, 50)}};
     QVERIFY(!store.Days().Apply(Monday, missing));
     QCOMPARE(missing[0].after.id, qint64(0));
     QCOMPARE(missing[1].after.id, qint64(0));
@@ -438,7 +459,8 @@ void TestDiaryStore::exportsCsv() {
     DiaryStore store(m_dir.filePath("export.sqlite"));
     QCOMPARE(store.Create(), State::Open);
     Change day{Insert(5, Food("=1+1", 30)), Insert(0, Food("饺子,猪肉", 250.5, 125)),
-               Insert(0, Food("说\"好\"", 0.1, 0.5)), Insert(2, {0, "米饭", 116, 100, 250, 290})};
+               Insert(0, Food("说\"好\"", 0.1, 0.5)),
+               Insert(2, {0, "米饭", 116, 100, 250, 290, {}, 0})};
     Change before{Insert(3, Food("酸奶", 72, 100))};
     QVERIFY(store.Days().Apply(Monday, day) && store.Days().Apply(Monday.addDays(-1), before));
     const QByteArray csv = store.ExportCsv();
@@ -450,8 +472,8 @@ void TestDiaryStore::exportsCsv() {
     QCOMPARE(copy.ExportCsv(), csv);
     const DayMeals copied = copy.Days().Day(Monday);
     QCOMPARE(Shape(copied), QString("0:饺子,猪肉/2 0:说\"好\"/3 2:米饭/4 5:=1+1/5"));
-    QCOMPARE(copied[0][0], FoodEntry({2, "饺子,猪肉", 250.5, 125, 125, 250.5}));
-    QCOMPARE(copied[2][0], FoodEntry({4, "米饭", 116, 100, 250, 290}));
+    QCOMPARE(copied[0][0], FoodEntry({2, "饺子,猪肉", 250.5, 125, 125, 250.5, {}, 0}));
+    QCOMPARE(copied[2][0], FoodEntry({4, "米饭", 116, 100, 250, 290, {}, 0}));
     // The store's own words end in a full stop already: the message has one, not two.
     DiaryStore unopened(m_dir.filePath("unopened.sqlite"));
     const QString message = ImportMessage("f.csv", unopened.ImportCsv(csv));
@@ -476,7 +498,7 @@ DiaryContents WithoutIds(DiaryContents contents) {
 void TestDiaryStore::contentsRoundTrip() {
     DiaryStore store(m_dir.filePath("contents.sqlite"));
     QCOMPARE(store.Create(), State::Open);
-    Change monday{Insert(2, {0, "米饭", 116, 100, 250, 290}), Insert(0, Food("鸡蛋", 139))};
+    Change monday{Insert(2, {0, "米饭", 116, 100, 250, 290, {}, 0}), Insert(0, Food("鸡蛋", 139))};
     Change sunday{Insert(4, Food("面条", 300, 300))};
     QVERIFY(store.Days().Apply(Monday, monday) && store.Days().Apply(Monday.addDays(-1), sunday));
     QVERIFY(store.SavedMeals().Save("晚饭", {Food("米饭", 116, 100)}));

@@ -459,6 +459,148 @@ def diary(s):
 
 
 MEALS = ("早餐", "上午加餐", "午餐", "下午加餐", "晚餐", "晚上加餐")
+
+
+def press_button(s, dialog, *names):
+    """Presses the dialog's push button named one of names (Qt's own buttons are translated)."""
+    button = wait_for(f"a button named {names}", lambda: next(
+        (n for n in descendants(dialog) if role_of(n) == "push button" and name_of(n) in names),
+        None))
+    s.press(button)
+
+
+def type_checked(s, field, text):
+    """Types text into field and waits for it there: a character xdotool types by remapping a
+    key can be lost while the program takes in the new key map, and is typed again."""
+    for _ in range(3):
+        s.type(text)
+        try:
+            return wait_equal(f"{text} typed", lambda: text_of(field), text, timeout=3)
+        except Failure:
+            s.key("ctrl+a")  # typed again over it
+    raise Failure(f"{text!r} could not be typed: {text_of(field)!r}")
+
+
+def label_starting(window, start):
+    return next((name_of(n) for n in descendants(window)
+                 if role_of(n) == "label" and name_of(n).startswith(start)), None)
+
+
+def ownfoods(s):
+    """From the food list's menu by keys: a yoghurt made from a label in 千焦 per serving, found
+    by its initials and added; a dish of pork belly and butter made, and one serving added; a
+    portion 一碗 given to 米饭 and two bowls added by name; the yoghurt edited while the day keeps
+    its figure; the diary turned on and the program killed and started again: the day, the own
+    foods and the portion are all there."""
+    window, meals, foods = calorie_list(s, "title", "午餐")
+    s.key("ctrl+n")
+    dialog = s.window("新建食物")
+    name = s.find(dialog, name="名称")
+    wait_focused(name)
+    type_checked(s, name, "蓝莓酸奶")
+    s.key("Tab", "Tab")
+    s.type("500")
+    s.key("Tab", "Down", "Tab", "Down", "Tab")  # 千焦, 每份
+    s.type("125")
+    # 500 kJ is 119.5 kcal; in 125 g, 95.6 per 100 g
+    wait_equal("kept energy", lambda: label_starting(dialog, "保存为"), "保存为每100克 96 大卡")
+    s.key("Return")
+    s.wait_gone("新建食物")
+    # Without a window manager the focus comes back by hand; the new food is in view.
+    s.press(s.find(foods, name="蓝莓酸奶"))
+    wait_focused(foods)
+    s.type("lmsn")
+    wait_equal("foods found by lmsn", lambda: column(foods), ["蓝莓酸奶"])
+    s.key("Return")
+    yoghurt = "96 大卡  蓝莓酸奶"
+    wait_equal("lunch", lambda: column(meals)[2:4], ["午餐", yoghurt])
+
+    # 新建食物…, 编辑食物…, 删除食物 (on the yoghurt), 新建菜肴…
+    s.key("Menu", *["Down"] * 4, "Return")
+    dialog = s.window("新建菜肴")
+    name = s.find(dialog, name="名称")
+    wait_focused(name)
+    type_checked(s, name, "家常红烧肉")
+    s.key("Tab")
+    s.type("wuhuarou 500")
+    s.key("Return")
+    s.type("huangyou 20")  # the fat it is cooked in
+    s.key("Return")
+    for field, typed in (("熟重（克）", "400"), ("份数", "4")):
+        s.press(s.find(dialog, name=field))
+        s.type(typed)
+    # 500 g at 339 and 20 g at 888: 1872.6 kcal in 400 g, 468 per 100 g and per serving
+    wait_equal("the dish's figures", lambda: label_starting(dialog, "总热量"),
+               "总热量 1873 大卡，熟重 400 克，每100克 468 大卡，每份 468 大卡（100 克）")
+    press_button(s, dialog, "确定", "OK")
+    s.wait_gone("新建菜肴")
+    s.press(s.find(foods, name="家常红烧肉"))
+    wait_focused(foods)
+    field = s.find(window, name="查找食物")
+    type_checked(s, field, "jiachanghongshaorou 1份")
+    s.key("Return")
+    dish = "468 大卡  家常红烧肉 1份（100克）"
+    wait_equal("lunch with the dish", lambda: column(meals)[2:5], ["午餐", yoghurt, dish])
+
+    s.type("mifan")
+    wait_equal("foods found by mifan", lambda: column(foods)[:1], ["米饭"])
+    s.key("Escape", "Menu", "Down", "Down", "Down", "Return")  # 新建食物…, 新建菜肴…, 份量…
+    dialog = s.window("份量")
+    name = s.find(dialog, name="份量名称")
+    wait_focused(name)
+    type_checked(s, name, "一碗")
+    s.key("Tab")
+    s.type("150")
+    s.key("Return")
+    wait_equal("portions of 米饭", lambda: column(s.find(dialog, name="米饭的份量")), ["一碗"])
+    s.key("Escape")
+    s.wait_gone("份量")
+    s.press(s.find(foods, name="米饭"))
+    wait_focused(foods)
+    type_checked(s, field, "mifan 2碗")
+    s.key("Return")
+    rice = "348 大卡  米饭 2碗（300克）"
+    wait_equal("lunch with rice", lambda: column(meals)[2:6], ["午餐", yoghurt, dish, rice])
+
+    s.type("lmsn")
+    wait_equal("the yoghurt found again", lambda: column(foods), ["蓝莓酸奶"])
+    s.key("Escape", "F2")
+    dialog = s.window("编辑食物")
+    energy = s.find(dialog, name="能量")
+    s.press(energy)
+    s.key("ctrl+a")
+    s.type("120")
+    s.key("Return")
+    s.wait_gone("编辑食物")
+    wait_equal("the yoghurt's row", lambda: name_of(cell(foods, len(FOODS), 2)), "120 大卡")
+    wait_equal("lunch keeps its figures", lambda: column(meals)[2:6],
+               ["午餐", yoghurt, dish, rice])
+    summary = s.find(window, name="共摄入")
+    wait_equal("summary", lambda: text_of(summary),
+               f"共摄入：{96 + 468 + 348} 大卡\n总消耗 = 活动消耗 + 基础代谢率")
+
+    s.press(s.find(meals, name="午餐"))
+    wait_focused(meals)
+    s.key("Menu", *["Down"] * 4, "Return")  # 记住每天的餐单, as in diary
+    s.find(window, name=date_text(datetime.date.today()), role="label")
+    planned = column(meals)
+    s.program.kill()
+    s.program.wait()
+    s.start_program(MAIN)
+    s.window(MAIN, timeout=20)
+    window, meals, foods = calorie_list(s, "logo", "晚餐")
+    wait_equal("the day after the restart", lambda: column(meals), planned)
+    wait_equal("own foods after the restart",
+               lambda: [name_of(cell(foods, len(FOODS) + row, column)) for row, column in
+                        ((0, 0), (0, 2), (1, 0), (1, 2))],
+               ["蓝莓酸奶", "120 大卡", "家常红烧肉", "468 大卡"])
+    type_checked(s, s.find(window, name="查找食物"), "mifan 1碗")
+    s.key("Return")
+    wait_equal("dinner by the kept portion", lambda: column(meals)[-2:],
+               ["174 大卡  米饭 1碗（150克）", "晚上加餐"])
+    close_tool(s, ENTRIES[1][2])
+
+
 def weights(s):
     """The weight log from the meal tree's menu by keys, in place of the calorie window: a
     weighing typed and Enter, a second one for the same day replaces it after the question; a
@@ -521,7 +663,8 @@ def weights(s):
     close_tool(s, ENTRIES[1][2])
 
 
-SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan, diary, weights)}
+SCENARIOS = {f.__name__: f for f in (entries, bmi, calorie, keyboard, pinyin, plan, diary, weights,
+                                     ownfoods)}
 
 # --- input methods a scenario runs under ----------------------------------------------------
 

@@ -1,0 +1,779 @@
+#include "calorie/own_foods.h"
+
+#include "calorie/calorie_window.h"
+#include "calorie/core/dish.h"
+#include "calorie/core/food_finder.h"
+#include "calorie/core/food_table.h"
+#include "calorie/core/intake.h"
+#include "calorie/core/own_food_csv.h"
+#include "calorie/core/portion.h"
+#include "calorie/diary.h"
+#include "calorie/food_search.h"
+#include "diary/diary_store.h"
+#include "frame/core/numbers.h"
+#include "frame/file_dialogs.h"
+#include "frame/message.h"
+#include "frame/save_file.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFormLayout>
+#include <QHash>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <memory>
+#include <vector>
+
+namespace 方法_卡路里计算器 {
+
+namespace {
+
+constexpr int Shipped = FoodSlots::Last;
+
+int OwnIndex(Form_卡路里计算器& form) {
+    QTreeWidgetItem* row = form.ListView_食物列表()->currentItem();
+    const int index = row ? form.ListView_食物列表()->indexOfTopLevelItem(row) - Shipped : -1;
+    return index >= 0 && index < form.Own().size() ? index : -1;
+}
+
+void ShowOwnRow(QTreeWidgetItem* row, const OwnFood& food) {
+    row->setText(0, food.name);
+    row->setText(1, food.alias);
+    row->setText(2, QString::number(food.kcalPer100g) + Kcal);
+    row->setText(3, QStringLiteral("100 克"));
+    const QString mark = food.dish ? DishMark : OwnFoodMark;
+    for (int column = 0; column < 4; ++column)
+        row->setData(column, Qt::AccessibleDescriptionRole, mark);
+    row->setToolTip(0, mark);
+    // The delegate draws a bar before the name in this colour.
+    row->setData(0, Qt::UserRole, food.dish ? QColor(0xC0, 0x60, 0x00) : QColor(0x00, 0x80, 0x40));
+}
+
+QTreeWidgetItem* OwnRow(const OwnFood& food) {
+    auto* row = new QTreeWidgetItem;
+    row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    ShowOwnRow(row, food);
+    return row;
+}
+
+bool NameTaken(Form_卡路里计算器& form, const QString& name, qint64 except) {
+    for (int i = FoodSlots::First; i <= FoodSlots::Last; ++i)
+        if (CleanName(form.Foods().Slot(i).FoodName) == name)
+            return true;
+    return std::any_of(form.Own().begin(), form.Own().end(),
+                       [&](const OwnFood& food) { return food.id != except && food.name == name; });
+}
+
+// Kept first, then shown: a new food ends the list, a changed one keeps its row.
+bool KeepAndShow(Form_卡路里计算器& form, OwnFood& food, QString& problem) {
+    if (!form.Shelf().Keep(food)) {
+        problem = form.Shelf().Problem();
+        return false;
+    }
+    QTreeWidget* list = form.ListView_食物列表();
+    form.Search().Close();
+    const auto kept = std::find_if(form.Own().begin(), form.Own().end(),
+                                   [&](const OwnFood& own) { return own.id == food.id; });
+    int row = 0;
+    if (kept == form.Own().end()) {
+        form.Own().append(food);
+        row = Shipped + int(form.Own().size()) - 1;
+        list->addTopLevelItem(OwnRow(food));
+    } else {
+        *kept = food;
+        row = Shipped + int(kept - form.Own().begin());
+        ShowOwnRow(list->topLevelItem(row), food);
+    }
+    form.Search().RowChanged(row);
+    list->setCurrentItem(list->topLevelItem(row));
+    list->scrollToItem(list->currentItem());
+    return true;
+}
+
+// A label under the fields, for what the dialog refuses; screen readers hear it as it changes.
+QLabel* MessageLine(QWidget* dialog) {
+    auto* message = new QLabel(dialog);
+    message->setObjectName(QStringLiteral("Label_提示"));
+    message->setWordWrap(true);
+    message->setStyleSheet(QStringLiteral("color: #C00000"));
+    return message;
+}
+
+QLineEdit* Field(QWidget* dialog, const char* name, const QString& accessible) {
+    auto* field = new QLineEdit(dialog);
+    field->setObjectName(QString::fromUtf8(name));
+    field->setAccessibleName(accessible);
+    return field;
+}
+
+QDialogButtonBox* Buttons(QDialog& dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return buttons;
+}
+
+std::optional<double> OptionalNumber(const QString& text, bool& refused) {
+    if (text.trimmed().isEmpty())
+        return std::nullopt;
+    const LabelNumber number = ReadLabelNumber(text);
+    refused = refused || !number.value;
+    return number.value;
+}
+
+// "新建食物" or "编辑食物": the label's energy as printed, the kcal per 100 g kept shown as typed.
+void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
+    QDialog dialog(&form);
+    dialog.setWindowTitle(food.id ? QStringLiteral("编辑食物") : QStringLiteral("新建食物"));
+    dialog.setMinimumWidth(340);
+    QLineEdit* name = Field(&dialog, "Text_名称", QStringLiteral("名称"));
+    name->setMaxLength(60);
+    name->setText(food.name);
+    QLineEdit* alias = Field(&dialog, "Text_别名", QStringLiteral("别名"));
+    alias->setText(food.alias);
+    QLineEdit* amount = Field(&dialog, "Text_能量", QStringLiteral("能量"));
+    auto* unit = new QComboBox(&dialog);
+    unit->setObjectName(QStringLiteral("Combo_单位"));
+    unit->setAccessibleName(QStringLiteral("能量单位"));
+    unit->addItems({QStringLiteral("大卡"), QStringLiteral("千焦")});
+    auto* basis = new QComboBox(&dialog);
+    basis->setObjectName(QStringLiteral("Combo_基准"));
+    basis->setAccessibleName(QStringLiteral("能量基准"));
+    basis->addItems({QStringLiteral("每100克"), QStringLiteral("每份")});
+    QLineEdit* serving = Field(&dialog, "Text_每份重量", QStringLiteral("每份重量（克）"));
+    if (food.id) {
+        amount->setText(QString::number(food.kcalPer100g));
+        if (food.servingGrams)
+            serving->setText(FormatNumber(*food.servingGrams));
+    }
+    auto* kept = new QLabel(&dialog);
+    kept->setObjectName(QStringLiteral("Label_每100克"));
+    QLabel* message = MessageLine(&dialog);
+    const auto label = [=] {
+        return LabelEnergy{amount->text(),
+                           unit->currentIndex() ? EnergyUnit::Kilojoule : EnergyUnit::Kcal,
+                           basis->currentIndex() ? EnergyBasis::PerServing : EnergyBasis::Per100g,
+                           serving->text()};
+    };
+    const auto follow = [=] {
+        serving->setEnabled(basis->currentIndex() == 1);
+        const KeptEnergy energy = KeptEnergyOf(label());
+        kept->setText(energy.kcalPer100g
+                          ? QStringLiteral("保存为每100克 %1 大卡").arg(*energy.kcalPer100g)
+                          : QStringLiteral("保存为每100克 — 大卡"));
+        message->clear();
+    };
+    for (QLineEdit* field : {name, alias, amount, serving})
+        QObject::connect(field, &QLineEdit::textChanged, &dialog, follow);
+    QObject::connect(unit, &QComboBox::currentIndexChanged, &dialog, follow);
+    QObject::connect(basis, &QComboBox::currentIndexChanged, &dialog, follow);
+    follow();
+    QDialogButtonBox* buttons = Buttons(dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        const QString clean = CleanName(name->text());
+        QString refusal = NameRefusal(
+            name->text(), [&](const QString& n) { return NameTaken(form, n, food.id); });
+        const KeptEnergy energy = KeptEnergyOf(label());
+        if (refusal.isEmpty())
+            refusal = energy.refusal;
+        if (!refusal.isEmpty()) {
+            message->setText(refusal);
+            return;
+        }
+        food.name = clean;
+        food.alias = CleanName(alias->text());
+        food.kcalPer100g = *energy.kcalPer100g;
+        food.servingGrams = energy.servingGrams;
+        if (QString problem; KeepAndShow(form, food, problem))
+            dialog.accept();
+        else
+            message->setText(problem);
+    });
+    auto* layout = new QFormLayout(&dialog);
+    layout->addRow(QStringLiteral("名称"), name);
+    layout->addRow(QStringLiteral("别名"), alias);
+    auto* energyRow = new QHBoxLayout;
+    energyRow->addWidget(amount, 1);
+    energyRow->addWidget(unit);
+    energyRow->addWidget(basis);
+    layout->addRow(QStringLiteral("能量"), energyRow);
+    layout->addRow(QStringLiteral("每份重量（克）"), serving);
+    layout->addRow(kept);
+    layout->addRow(message);
+    layout->addRow(buttons);
+    dialog.exec();
+}
+
+// Keys a widget's keys to work, as a filter: true when work took the key.
+class Keys final : public QObject {
+  public:
+    Keys(QWidget* watched, std::function<bool(QKeyEvent*)> work)
+        : QObject(watched), m_work(std::move(work)) {
+        watched->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::KeyPress && m_work(static_cast<QKeyEvent*>(event));
+    }
+
+  private:
+    std::function<bool(QKeyEvent*)> m_work;
+};
+
+struct Candidate {
+    QString name;
+    double kcalPer100g = 0;
+    food_finder::FoodKeys keys;
+};
+
+// Every food that can go into a pot: the shipped ones with a weight, the own ones but this dish.
+std::vector<Candidate> Candidates(Form_卡路里计算器& form, qint64 except) {
+    std::vector<Candidate> candidates;
+    for (int i = FoodSlots::First; i <= FoodSlots::Last; ++i) {
+        const FoodRecord& food = form.Foods().Slot(i);
+        const auto hot = NumberOf(food.FoodHot);
+        const auto quantity = NumberOf(food.FoodQuantity);
+        if (hot && quantity && *quantity > 0)
+            candidates.push_back({food.FoodName, *hot * 100 / *quantity,
+                                  food_finder::FoodKeys(food.FoodName, food.FoodOtherName)});
+    }
+    for (const OwnFood& own : form.Own())
+        if (own.id != except)
+            candidates.push_back(
+                {own.name, double(own.kcalPer100g), food_finder::FoodKeys(own.name, own.alias)});
+    return candidates;
+}
+
+QString DishFiguresText(const DishFigures& figures) {
+    QString text =
+        QStringLiteral("总热量 %1 大卡，熟重 %2 克，每100克 %3 大卡")
+            .arg(FormatNumber(RoundHalfEven(figures.totalKcal)), FormatNumber(figures.cookedGrams))
+            .arg(figures.kcalPer100g);
+    if (figures.servingKcal)
+        text += QStringLiteral("，每份 %1 大卡（%2 克）")
+                    .arg(FormatNumber(*figures.servingKcal), FormatNumber(*figures.servingGrams));
+    return text;
+}
+
+// "新建菜肴": the ingredients found as foods are found, each with its grams; the figures follow.
+void AskDish(Form_卡路里计算器& form, OwnFood dish) {
+    QDialog dialog(&form);
+    dialog.setWindowTitle(dish.id ? QStringLiteral("编辑菜肴") : QStringLiteral("新建菜肴"));
+    dialog.resize(420, 520);
+    QLineEdit* name = Field(&dialog, "Text_名称", QStringLiteral("名称"));
+    name->setMaxLength(60);
+    name->setText(dish.name);
+    QLineEdit* find = Field(&dialog, "Text_查找食材", QStringLiteral("查找食材"));
+    find->setPlaceholderText(QStringLiteral("名称或拼音，加克数后回车：huashengyou 10"));
+    auto* found = new QListWidget(&dialog);
+    found->setObjectName(QStringLiteral("List_候选食材"));
+    found->setAccessibleName(QStringLiteral("候选食材"));
+    found->setMaximumHeight(110);
+    auto* table = new QTreeWidget(&dialog);
+    table->setObjectName(QStringLiteral("TreeView_食材"));
+    table->setAccessibleName(QStringLiteral("食材"));
+    table->setRootIsDecorated(false);
+    table->setHeaderLabels(
+        {QStringLiteral("食材"), QStringLiteral("重量（克）"), QStringLiteral("热量（大卡）")});
+    table->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QLineEdit* cooked = Field(&dialog, "Text_熟重", QStringLiteral("熟重（克）"));
+    QLineEdit* servings = Field(&dialog, "Text_份数", QStringLiteral("份数"));
+    if (dish.cookedGrams)
+        cooked->setText(FormatNumber(*dish.cookedGrams));
+    if (dish.servings)
+        servings->setText(QString::number(*dish.servings));
+    auto* figures = new QLabel(&dialog);
+    figures->setObjectName(QStringLiteral("Label_合计"));
+    figures->setWordWrap(true);
+    QLabel* message = MessageLine(&dialog);
+
+    auto candidates = std::make_shared<std::vector<Candidate>>();
+    auto ingredients = std::make_shared<QList<Ingredient>>(dish.ingredients);
+    bool refused = false;
+    const auto compute = [=, &refused] {
+        refused = false;
+        const auto weighed = OptionalNumber(cooked->text(), refused);
+        const auto count = OptionalNumber(servings->text(), refused);
+        return FigureDish(*ingredients, weighed,
+                          count ? std::optional<int>(int(*count)) : std::nullopt);
+    };
+    const auto show = [=] {
+        table->clear();
+        for (const Ingredient& ingredient : *ingredients)
+            new QTreeWidgetItem(table, {ingredient.name, FormatNumber(ingredient.grams),
+                                        FormatNumber(RoundHalfEven(IngredientKcal(ingredient)))});
+        const DishFigures now = compute();
+        figures->setText(ingredients->isEmpty() ? QString() : DishFiguresText(now));
+        message->clear();
+    };
+    const auto filter = [=, &form] {
+        if (candidates->empty())
+            *candidates = Candidates(form, dish.id);
+        found->clear();
+        const PortionQuery query = ParsePortionQuery(find->text());
+        const QString words = food_finder::Normalized(query.words);
+        if (words.isEmpty())
+            return;
+        for (const Candidate& candidate : *candidates)
+            if (candidate.keys.Matches(words) && found->count() < 50)
+                found->addItem(candidate.name);
+        found->setCurrentRow(0);
+    };
+    const auto addFound = [=] {
+        const PortionQuery query = ParsePortionQuery(find->text());
+        if (!found->currentItem() || query.refused || query.count) {
+            message->setText(GramsHint);
+            return;
+        }
+        const QString chosen = found->currentItem()->text();
+        for (const Candidate& candidate : *candidates)
+            if (candidate.name == chosen) {
+                ingredients->append({chosen, candidate.kcalPer100g, query.grams.value_or(100)});
+                break;
+            }
+        find->clear();
+        show();
+        table->setCurrentItem(table->topLevelItem(table->topLevelItemCount() - 1));
+    };
+    QObject::connect(find, &QLineEdit::textChanged, &dialog, filter);
+    new Keys(find, [=](QKeyEvent* key) {
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            addFound();
+            return true;
+        }
+        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+            QCoreApplication::sendEvent(found, key);
+            return true;
+        }
+        return false;
+    });
+    // Delete takes an ingredient out, F2 weighs it anew.
+    new Keys(table, [=](QKeyEvent* key) {
+        QTreeWidgetItem* current = table->currentItem();
+        if (!current)
+            return false;
+        const int row = table->indexOfTopLevelItem(current);
+        if (key->key() == Qt::Key_Delete) {
+            ingredients->removeAt(row);
+            show();
+            table->setCurrentItem(table->topLevelItem(std::min(row, int(ingredients->size()) - 1)));
+            return true;
+        }
+        if (key->key() == Qt::Key_F2) {
+            current->setFlags(current->flags() | Qt::ItemIsEditable);
+            table->editItem(current, 1);
+            return true;
+        }
+        return false;
+    });
+    QObject::connect(table, &QTreeWidget::itemChanged, &dialog,
+                     [=](QTreeWidgetItem* item, int column) {
+                         const int row = table->indexOfTopLevelItem(item);
+                         if (column != 1 || row < 0 || row >= ingredients->size())
+                             return;
+                         const LabelNumber grams = ReadLabelNumber(item->text(1));
+                         if (grams.value && *grams.value != (*ingredients)[row].grams) {
+                             (*ingredients)[row].grams = *grams.value;
+                             QMetaObject::invokeMethod(table, show, Qt::QueuedConnection);
+                         }
+                     });
+    for (QLineEdit* field : {cooked, servings})
+        QObject::connect(field, &QLineEdit::textChanged, &dialog, show);
+    show();
+
+    QDialogButtonBox* buttons = Buttons(dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        const DishFigures now = compute();
+        QString refusal = NameRefusal(
+            name->text(), [&](const QString& n) { return NameTaken(form, n, dish.id); });
+        if (refusal.isEmpty() && refused)
+            refusal = QStringLiteral("熟重和份数请填写数字，或者不填。");
+        if (refusal.isEmpty())
+            refusal = now.refusal;
+        if (!refusal.isEmpty()) {
+            message->setText(refusal);
+            return;
+        }
+        dish.name = CleanName(name->text());
+        dish.dish = true;
+        dish.kcalPer100g = now.kcalPer100g;
+        dish.servingGrams = now.servingGrams;
+        dish.ingredients = *ingredients;
+        bool ignored = false;
+        dish.cookedGrams = OptionalNumber(cooked->text(), ignored);
+        const auto count = OptionalNumber(servings->text(), ignored);
+        dish.servings = count ? std::optional<int>(int(*count)) : std::nullopt;
+        if (QString problem; KeepAndShow(form, dish, problem))
+            dialog.accept();
+        else
+            message->setText(problem);
+    });
+    // Enter in a field does not end the dialog: the find field adds, the others wait for OK.
+    for (QAbstractButton* button : buttons->buttons())
+        if (auto* push = qobject_cast<QPushButton*>(button))
+            push->setAutoDefault(false);
+    auto* layout = new QFormLayout(&dialog);
+    layout->addRow(QStringLiteral("名称"), name);
+    layout->addRow(QStringLiteral("查找食材"), find);
+    layout->addRow(found);
+    layout->addRow(table);
+    layout->addRow(QStringLiteral("熟重（克）"), cooked);
+    layout->addRow(QStringLiteral("份数"), servings);
+    layout->addRow(figures);
+    layout->addRow(message);
+    layout->addRow(buttons);
+    dialog.exec();
+}
+
+// "份量": the selected food's named portions, each kept as it is added, changed or deleted.
+void AskPortions(Form_卡路里计算器& form, const QString& food) {
+    QDialog dialog(&form);
+    dialog.setWindowTitle(QStringLiteral("份量"));
+    dialog.resize(320, 360);
+    auto* title = new QLabel(food, &dialog);
+    auto* list = new QTreeWidget(&dialog);
+    list->setObjectName(QStringLiteral("TreeView_份量"));
+    list->setAccessibleName(food + QStringLiteral("的份量"));
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels({QStringLiteral("份量"), QStringLiteral("重量（克）")});
+    QLineEdit* name = Field(&dialog, "Text_份量名称", QStringLiteral("份量名称"));
+    name->setPlaceholderText(QStringLiteral("一碗"));
+    QLineEdit* grams = Field(&dialog, "Text_份量重量", QStringLiteral("重量（克）"));
+    auto* save = new QPushButton(QStringLiteral("保存份量"), &dialog);
+    save->setObjectName(QStringLiteral("Button_保存份量"));
+    QLabel* message = MessageLine(&dialog);
+    auto portions = std::make_shared<QList<NamedPortion>>();
+    for (const NamedPortion& portion : form.Shelf().Portions())
+        if (portion.food == food)
+            portions->append(portion);
+    const auto show = [=] {
+        list->clear();
+        for (const NamedPortion& portion : *portions)
+            new QTreeWidgetItem(list,
+                                {QStringLiteral("一") + portion.name, FormatNumber(portion.grams)});
+    };
+    const auto keep = [=, &form](const QList<NamedPortion>& changed) {
+        if (!form.Shelf().KeepPortions(food, changed)) {
+            message->setText(form.Shelf().Problem());
+            return false;
+        }
+        *portions = changed;
+        show();
+        message->clear();
+        return true;
+    };
+    const auto add = [=] {
+        const LabelNumber weight = ReadLabelNumber(grams->text());
+        const QString refusal = PortionRefusal(name->text(), weight.value);
+        if (!refusal.isEmpty()) {
+            message->setText(refusal);
+            return;
+        }
+        QList<NamedPortion> changed = *portions;
+        const QString kept = PortionName(name->text());
+        changed.removeIf([&](const NamedPortion& p) { return p.name == kept; });
+        changed.append({food, kept, *weight.value});
+        if (keep(changed)) {
+            name->clear();
+            grams->clear();
+            name->setFocus();
+        }
+    };
+    QObject::connect(save, &QPushButton::clicked, &dialog, add);
+    for (QLineEdit* field : {name, grams})
+        new Keys(field, [=](QKeyEvent* key) {
+            if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+                return false;
+            add();
+            return true;
+        });
+    new Keys(list, [=](QKeyEvent* key) {
+        const int row = list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1;
+        if (key->key() != Qt::Key_Delete || row < 0)
+            return false;
+        QList<NamedPortion> changed = *portions;
+        changed.removeAt(row);
+        keep(changed);
+        return true;
+    });
+    // Choosing a portion puts it in the fields to change it.
+    QObject::connect(list, &QTreeWidget::currentItemChanged, &dialog, [=](QTreeWidgetItem* item) {
+        if (!item)
+            return;
+        name->setText(item->text(0));
+        grams->setText(item->text(1));
+    });
+    show();
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QFormLayout(&dialog);
+    layout->addRow(title);
+    layout->addRow(list);
+    layout->addRow(QStringLiteral("名称"), name);
+    layout->addRow(QStringLiteral("重量（克）"), grams);
+    layout->addRow(save);
+    layout->addRow(message);
+    layout->addRow(buttons);
+    name->setFocus();
+    dialog.exec();
+}
+
+class ShelfInDiary final : public OwnFoodShelf {
+  public:
+    explicit ShelfInDiary(Form_卡路里计算器& form) : m_form(form) {}
+
+    QList<OwnFood> Foods() const override {
+        const DiaryStore* store = Opened();
+        if (store)
+            m_seen = store->DataVersion();
+        return store ? store->OwnFoods().All() : QList<OwnFood>();
+    }
+    QList<NamedPortion> Portions() const override {
+        const DiaryStore* store = Opened();
+        return store ? store->OwnFoods().Portions() : QList<NamedPortion>();
+    }
+    bool Keep(OwnFood& food) override {
+        return Kept([&](DiaryStore& store) { return store.OwnFoods().Keep(food); });
+    }
+    bool Remove(qint64 id) override {
+        return Kept([&](DiaryStore& store) { return store.OwnFoods().Remove(id); });
+    }
+    bool KeepPortions(const QString& food, const QList<NamedPortion>& portions) override {
+        return Kept(
+            [&](DiaryStore& store) { return store.OwnFoods().KeepPortions(food, portions); });
+    }
+    QString Problem() const override { return m_problem; }
+    bool ChangedElsewhere() override {
+        const DiaryStore* store = Opened();
+        return store && store->DataVersion() != m_seen;
+    }
+
+  private:
+    const DiaryStore* Opened() const {
+        const DiaryStore* store = m_form.Store();
+        return store && store->IsOpen() ? store : nullptr;
+    }
+
+    bool Kept(const std::function<bool(DiaryStore&)>& write) {
+        m_problem.clear();
+        DiaryStore* store = MadeStore(m_form, &m_problem);
+        if (store && write(*store)) {
+            m_seen = store->DataVersion(); // a file made just now is no other program's change
+            return true;
+        }
+        if (store)
+            m_problem = store->Problem();
+        return false;
+    }
+
+    Form_卡路里计算器& m_form;
+    QString m_problem;
+    mutable qint64 m_seen = 0;
+};
+
+} // namespace
+
+std::unique_ptr<OwnFoodShelf> DiaryShelf(Form_卡路里计算器& form) {
+    return std::make_unique<ShelfInDiary>(form);
+}
+
+void RefreshOwnFoods(Form_卡路里计算器& form) {
+    if (!form.Shelf().ChangedElsewhere())
+        return;
+    QTreeWidget* list = form.ListView_食物列表();
+    form.Search().Reset();
+    while (list->topLevelItemCount() > Shipped)
+        delete list->takeTopLevelItem(Shipped);
+    FillOwnFoods(form);
+}
+
+ListedFood FoodOfRow(Form_卡路里计算器& form, int row) {
+    if (row < Shipped) {
+        const FoodRecord& food = form.Foods().Slot(row + FoodSlots::First);
+        return {food.FoodName, food.FoodHot, food.FoodQuantity, nullptr};
+    }
+    const OwnFood& own = form.Own().at(row - Shipped);
+    return {own.name, QString::number(own.kcalPer100g), QStringLiteral("100"), &own};
+}
+
+void FillOwnFoods(Form_卡路里计算器& form) {
+    form.Own() = form.Shelf().Foods();
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(form.Own().size());
+    for (const OwnFood& food : form.Own())
+        rows.append(OwnRow(food));
+    form.ListView_食物列表()->addTopLevelItems(rows);
+}
+
+std::variant<double, QString> PortionGrams(Form_卡路里计算器& form, const QString& food,
+                                           double count, const QString& name) {
+    const OwnFood* own = nullptr;
+    for (const OwnFood& candidate : form.Own())
+        if (candidate.name == food)
+            own = &candidate;
+    const QList<NamedPortion> portions = PortionsOf(food, form.Shelf().Portions(), own);
+    for (const NamedPortion& portion : portions)
+        if (portion.name == name) {
+            const double grams = RoundHalfEven(count * portion.grams, 2);
+            if (grams >= MinGrams && grams <= MaxGrams)
+                return grams;
+            return GramsHint;
+        }
+    return PortionsHint(food, portions);
+}
+
+void NewOwnFood(Form_卡路里计算器& form) {
+    AskOwnFood(form, {});
+}
+
+void EditOwnFood(Form_卡路里计算器& form) {
+    const int index = OwnIndex(form);
+    if (index < 0)
+        return;
+    if (form.Own().at(index).dish)
+        AskDish(form, form.Own().at(index));
+    else
+        AskOwnFood(form, form.Own().at(index));
+}
+
+void DeleteOwnFood(Form_卡路里计算器& form) {
+    const int index = OwnIndex(form);
+    if (index < 0)
+        return;
+    const OwnFood food = form.Own().at(index);
+    int used = 0;
+    if (form.Store() && form.Store()->IsOpen())
+        for (const SavedMeal& meal : form.Store()->SavedMeals().All())
+            used += std::any_of(meal.foods.begin(), meal.foods.end(),
+                                [&](const FoodEntry& entry) { return entry.name == food.name; });
+    if (used && AskChoice(&form,
+                          QStringLiteral("有 %1 个常用餐用到“%2”。删除后，这些常用餐和已记下的"
+                                         "日子保持原样。要删除“%2”吗？")
+                              .arg(used)
+                              .arg(food.name),
+                          {QStringLiteral("删除"), QStringLiteral("取消")}) != 0)
+        return;
+    if (!form.Shelf().Remove(food.id)) {
+        ShowMessage(&form, form.Shelf().Problem());
+        return;
+    }
+    QTreeWidget* list = form.ListView_食物列表();
+    form.Search().Close();
+    form.Own().removeAt(index);
+    delete list->takeTopLevelItem(Shipped + index);
+    form.Search().RowRemoved(Shipped + index);
+    UpdateFoodActions(form);
+}
+
+void NewDish(Form_卡路里计算器& form) {
+    AskDish(form, {});
+}
+
+void EditPortions(Form_卡路里计算器& form) {
+    QTreeWidgetItem* row = form.ListView_食物列表()->currentItem();
+    if (!row)
+        return;
+    const ListedFood food = FoodOfRow(form, form.ListView_食物列表()->indexOfTopLevelItem(row));
+    if (!food.name.isEmpty())
+        AskPortions(form, food.name);
+}
+
+void ExportOwnFoods(Form_卡路里计算器& form) {
+    const auto choice = AskSaveFile(&form, QStringLiteral("导出自建食物"),
+                                    QDir::homePath() + QStringLiteral("/自建食物.csv"),
+                                    {QStringLiteral("CSV 表格 (*.csv)")});
+    if (!choice)
+        return;
+    const QByteArray csv = OwnFoodsCsv({form.Shelf().Foods(), form.Shelf().Portions()});
+    if (const auto failure = SaveFileAtomically(choice->path, csv))
+        ShowExportFailure(&form, choice->path, *failure);
+}
+
+void ImportOwnFoods(Form_卡路里计算器& form) {
+    const auto path =
+        AskOpenFile(&form, QStringLiteral("导入自建食物"), QDir::homePath(),
+                    {QStringLiteral("CSV 表格 (*.csv)"), QStringLiteral("所有文件 (*)")});
+    if (!path)
+        return;
+    const QString shown = QDir::toNativeSeparators(*path);
+    QFile file(*path);
+    constexpr qint64 Largest = 16 * 1024 * 1024; // far more than any list of foods
+    if (!file.open(QIODevice::ReadOnly) || file.size() > Largest) {
+        ShowMessage(&form, QStringLiteral("无法导入“%1”：%2。")
+                               .arg(shown, file.isOpen() ? QStringLiteral("文件太大")
+                                                         : file.errorString()));
+        return;
+    }
+    const OwnFoodsRead read = ReadOwnFoodsCsv(file.readAll());
+    int foods = 0, portions = 0, skipped = 0;
+    QString failure; // the store's reason, when it keeps nothing more
+    for (OwnFood food : read.file.foods) {
+        if (NameTaken(form, food.name, 0)) {
+            ++skipped;
+            continue;
+        }
+        if (!KeepAndShow(form, food, failure))
+            break;
+        ++foods;
+    }
+    QHash<QString, QList<NamedPortion>> byFood;
+    for (const NamedPortion& portion : read.file.portions)
+        byFood[portion.food].append(portion);
+    const QList<NamedPortion> had = form.Shelf().Portions();
+    for (auto food = byFood.cbegin(); failure.isEmpty() && food != byFood.cend(); ++food) {
+        QList<NamedPortion> kept;
+        for (const NamedPortion& portion : had)
+            if (portion.food == food.key())
+                kept.append(portion);
+        const qsizetype before = kept.size();
+        for (const NamedPortion& portion : *food)
+            if (std::none_of(kept.begin(), kept.end(),
+                             [&](const NamedPortion& p) { return p.name == portion.name; }))
+                kept.append(portion);
+        if (kept.size() == before)
+            continue;
+        if (!form.Shelf().KeepPortions(food.key(), kept))
+            failure = form.Shelf().Problem();
+        else
+            portions += int(kept.size() - before);
+    }
+    QString text = QStringLiteral("从“%1”导入了 %2 种食物和菜肴、%3 个份量；跳过了已有名称的 %4 "
+                                  "种；拒绝了 %5 行。")
+                       .arg(shown)
+                       .arg(foods)
+                       .arg(portions)
+                       .arg(skipped)
+                       .arg(read.refused);
+    if (!read.reasons.isEmpty())
+        text += u'\n' + read.reasons.join(u'\n');
+    if (!failure.isEmpty())
+        text += u'\n' + failure;
+    ShowMessage(&form, text);
+}
+
+void UpdateFoodActions(Form_卡路里计算器& form) {
+    const bool own = OwnIndex(form) >= 0;
+    const bool any = form.ListView_食物列表()->currentItem() != nullptr;
+    for (QAction* action : form.ListView_食物列表()->actions()) {
+        const QString name = action->objectName();
+        if (name == u"Pop_ListView_EditFood" || name == u"Pop_ListView_DeleteFood")
+            action->setEnabled(own);
+        if (name == u"Pop_ListView_Portions")
+            action->setEnabled(any);
+    }
+}
+
+} // namespace 方法_卡路里计算器

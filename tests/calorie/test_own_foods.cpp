@@ -1,0 +1,276 @@
+// The user's own foods, dishes and named portions: the label's energy as it is kept, the names
+// refused, a portion typed after a food, the dish's arithmetic.
+
+#include "calorie/core/dish.h"
+#include "calorie/core/named_portion.h"
+#include "calorie/core/own_food.h"
+#include "calorie/core/own_food_csv.h"
+#include "calorie/core/portion.h"
+
+#include <QTest>
+
+using namespace 方法_卡路里计算器;
+
+class TestOwnFoods : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void labelEnergy_data();
+    void labelEnergy();
+    void names_data();
+    void names();
+    void countedPortion_data();
+    void countedPortion();
+    void portionRefusal_data();
+    void portionRefusal();
+    void dish_data();
+    void dish();
+    void csvRoundTrip();
+    void csvRefusals_data();
+    void csvRefusals();
+};
+
+void TestOwnFoods::labelEnergy_data() {
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<bool>("kilojoules");
+    QTest::addColumn<QString>("serving"); // empty: per 100 g
+    QTest::addColumn<int>("kcal");        // 0: refused
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("kcal per 100 g") << "52" << false << "" << 52 << "";
+    QTest::newRow("yoghurt, 330 kJ: 78.87") << "330" << true << "" << 79 << "";
+    QTest::newRow("full-width digits") << "３３０" << true << "" << 79 << "";
+    QTest::newRow("grouped thousands, 1234 kJ: 294.93") << "1,234" << true << "" << 295 << "";
+    QTest::newRow("decimal point") << "12.5" << false << "" << 12 << ""; // 12.5 to even
+    QTest::newRow("per serving of 25 g, 500 kJ: 478.01") << "500" << true << "25" << 478 << "";
+    QTest::newRow("per serving of 250 g, 180 kcal") << "180" << false << "２５０" << 72 << "";
+    QTest::newRow("3765 kJ: 899.86, kept") << "3765" << true << "" << 900 << "";
+    QTest::newRow("3768 kJ: 900.57, refused")
+        << "3768" << true << "" << 0 << "每100克的能量不能超过 900 大卡（纯脂肪的能量）。";
+    QTest::newRow("901 kcal") << "901" << false << "" << 0
+                              << "每100克的能量不能超过 900 大卡（纯脂肪的能量）。";
+    QTest::newRow("decimal comma")
+        << "3,5" << false << "" << 0 << "小数请用小数点，例如 3.5，不要写成 3,5。";
+    QTest::newRow("full-width decimal comma")
+        << "３，５" << false << "" << 0 << "小数请用小数点，例如 3.5，不要写成 3,5。";
+    QTest::newRow("not a number") << "约50" << false << "" << 0 << "能量请填写数字，例如 330。";
+    QTest::newRow("empty") << "" << false << "" << 0 << "能量请填写数字，例如 330。";
+    QTest::newRow("zero") << "0" << false << "" << 0 << "能量必须大于 0。";
+    QTest::newRow("negative") << "-5" << false << "" << 0 << "能量必须大于 0。";
+    QTest::newRow("serving of 0 g") << "180" << false << "0" << 0 << "每份重量为 1–5000 克。";
+    QTest::newRow("serving of 5001 g") << "180" << false << "5001" << 0 << "每份重量为 1–5000 克。";
+    QTest::newRow("serving of 5000 g") << "5000" << false << "5000" << 100 << "";
+    QTest::newRow("serving not given") << "180" << false << " " << 0 << "每份重量为 1–5000 克。";
+}
+
+void TestOwnFoods::labelEnergy() {
+    QFETCH(QString, amount);
+    QFETCH(bool, kilojoules);
+    QFETCH(QString, serving);
+    QFETCH(int, kcal);
+    QFETCH(QString, refusal);
+    const KeptEnergy kept =
+        KeptEnergyOf({amount, kilojoules ? EnergyUnit::Kilojoule : EnergyUnit::Kcal,
+                      serving.isEmpty() ? EnergyBasis::Per100g : EnergyBasis::PerServing, serving});
+    QCOMPARE(kept.kcalPer100g.value_or(0), kcal);
+    QCOMPARE(kept.refusal, refusal);
+}
+
+void TestOwnFoods::names_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("taken") << " 米饭 "
+                           << "已有名为“米饭”的食物，请换一个名称。";
+    QTest::newRow("blanks inside count as one") << "AB  酸奶"
+                                                << "已有名为“AB 酸奶”的食物，请换一个名称。";
+    QTest::newRow("free") << "老王家馒头"
+                          << "";
+    QTest::newRow("empty") << "  "
+                           << "请填写名称。";
+    QTest::newRow("30 characters") << QString(30, u'饭') << "";
+    QTest::newRow("31 characters") << QString(31, u'饭') << "名称最多 30 个字。";
+}
+
+void TestOwnFoods::names() {
+    QFETCH(QString, name);
+    QFETCH(QString, refusal);
+    const QStringList others{"米饭", "AB 酸奶"};
+    QCOMPARE(NameRefusal(name, [&](const QString& n) { return others.contains(n); }), refusal);
+}
+
+void TestOwnFoods::countedPortion_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<double>("count"); // 0: none
+    QTest::addColumn<QString>("portion");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("pinyin, one bowl") << "mifan 1碗"
+                                      << "mifan" << 1.0 << "碗" << false;
+    QTest::newRow("name, two bowls") << "米饭 2碗"
+                                     << "米饭" << 2.0 << "碗" << false;
+    QTest::newRow("glued to the name") << "米饭2碗"
+                                       << "米饭" << 2.0 << "碗" << false;
+    QTest::newRow("one piece") << "mantou 1个"
+                               << "mantou" << 1.0 << "个" << false;
+    QTest::newRow("half") << "jidan 半个"
+                          << "jidan" << 0.5 << "个" << false;
+    QTest::newRow("one and a half servings") << "hongshaorou 1.5份"
+                                             << "hongshaorou" << 1.5 << "份" << false;
+    QTest::newRow("两") << "米饭 两碗"
+                        << "米饭" << 2.0 << "碗" << false;
+    QTest::newRow("一") << "米饭 一小碗"
+                        << "米饭" << 1.0 << "小碗" << false;
+    QTest::newRow("十二") << "jiaozi 十二个"
+                          << "jiaozi" << 12.0 << "个" << false;
+    QTest::newRow("full-width digits") << "米饭 ２碗"
+                                       << "米饭" << 2.0 << "碗" << false;
+    QTest::newRow("a name ending in a digit, then half a small bowl")
+        << "食物2 半小碗"
+        << "食物2" << 0.5 << "小碗" << false;
+    QTest::newRow("zero bowls") << "mifan 0碗"
+                                << "mifan" << 0.0 << "碗" << true;
+    QTest::newRow("克 is a weight") << "米饭 250克"
+                                    << "米饭" << 0.0 << "" << false;
+    QTest::newRow("a numeral glued to a name stays in it") << "一品锅"
+                                                           << "一品锅" << 0.0 << "" << false;
+}
+
+void TestOwnFoods::countedPortion() {
+    QFETCH(QString, typed);
+    QFETCH(QString, words);
+    QFETCH(double, count);
+    QFETCH(QString, portion);
+    QFETCH(bool, refused);
+    const PortionQuery query = ParsePortionQuery(typed);
+    QCOMPARE(query.words, words);
+    QCOMPARE(query.count.value_or(0), count);
+    QCOMPARE(query.portion, portion);
+    QCOMPARE(query.refused, refused);
+    QCOMPARE(query.grams.has_value(), portion.isEmpty() && words != typed);
+}
+
+void TestOwnFoods::portionRefusal_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<double>("grams");
+    QTest::addColumn<QString>("kept"); // empty: refused
+    const QString number = "份量的名称不能为空，也不能是数字，例如“碗”或“个”。";
+    QTest::newRow("一碗 is kept as 碗") << "一碗" << 180.0 << "碗";
+    QTest::newRow("1个 as 个") << "1个" << 50.0 << "个";
+    QTest::newRow("小碗") << "小碗" << 1.0 << "小碗";
+    QTest::newRow("5000 g") << "盆" << 5000.0 << "盆";
+    QTest::newRow("5001 g") << "盆" << 5001.0 << "";
+    QTest::newRow("0 g") << "碗" << 0.0 << "";
+    QTest::newRow("empty") << " " << 180.0 << "";
+    QTest::newRow("a number") << "2" << 180.0 << "";
+    QTest::newRow("a Chinese number") << "两" << 180.0 << "";
+}
+
+void TestOwnFoods::portionRefusal() {
+    QFETCH(QString, name);
+    QFETCH(double, grams);
+    QFETCH(QString, kept);
+    QCOMPARE(PortionRefusal(name, grams).isEmpty(), !kept.isEmpty());
+    if (!kept.isEmpty())
+        QCOMPARE(PortionName(name), kept);
+}
+
+using Ingredients = QList<Ingredient>;
+
+void TestOwnFoods::dish_data() {
+    QTest::addColumn<Ingredients>("ingredients");
+    QTest::addColumn<double>("cooked"); // 0: not weighed
+    QTest::addColumn<int>("servings");  // 0: none
+    QTest::addColumn<double>("total");
+    QTest::addColumn<int>("per100g");
+    QTest::addColumn<double>("servingKcal"); // 0: none
+    QTest::addColumn<bool>("refused");
+    // 红烧肉: 500 g pork belly at 395, 30 g oil at 899, 20 g sugar at 400: 1975 + 269.7 + 80.
+    const Ingredients pork{{"五花肉", 395, 500}, {"花生油", 899, 30}, {"白糖", 400, 20}};
+    QTest::newRow("raw weight, no servings") << pork << 0.0 << 0 << 2324.7 << 423 << 0.0 << false;
+    QTest::newRow("cooked down to 400 g, 4 servings of 100 g")
+        << pork << 400.0 << 4 << 2324.7 << 581 << 581.0 << false;
+    QTest::newRow("3 servings of 183 g: 774.09")
+        << pork << 550.0 << 3 << 2324.7 << 423 << 774.0 << false;
+    QTest::newRow("rice takes up water, 300 %")
+        << Ingredients{{"大米", 346, 100}} << 300.0 << 0 << 346.0 << 115 << 0.0 << false;
+    QTest::newRow("above 300 %") << Ingredients{{"大米", 346, 100}} << 300.5 << 0 << 346.0 << 115
+                                 << 0.0 << true;
+    QTest::newRow("below 10 %") << pork << 54.0 << 0 << 2324.7 << 4305 << 0.0 << true;
+    QTest::newRow("an ingredient of 0 g") << Ingredients{{"大米", 346, 100}, {"花生油", 899, 0}}
+                                          << 0.0 << 0 << 346.0 << 346 << 0.0 << true;
+    QTest::newRow("no ingredients") << Ingredients{} << 0.0 << 0 << 0.0 << 0 << 0.0 << true;
+}
+
+void TestOwnFoods::dish() {
+    QFETCH(Ingredients, ingredients);
+    QFETCH(double, cooked);
+    QFETCH(int, servings);
+    QFETCH(double, total);
+    QFETCH(int, per100g);
+    QFETCH(double, servingKcal);
+    QFETCH(bool, refused);
+    const DishFigures figures =
+        FigureDish(ingredients, cooked ? std::optional(cooked) : std::nullopt,
+                   servings ? std::optional(servings) : std::nullopt);
+    QCOMPARE(figures.totalKcal, total);
+    QCOMPARE(figures.kcalPer100g, per100g);
+    QCOMPARE(figures.servingKcal.value_or(0), servingKcal);
+    QCOMPARE(!figures.refusal.isEmpty(), refused);
+}
+
+// What goes out comes back the same, a name a spreadsheet would run as a formula included.
+void TestOwnFoods::csvRoundTrip() {
+    OwnFoodsFile file;
+    file.foods = {{0, "蓝莓酸奶", "", 96, 125.0, false, {}, std::nullopt, std::nullopt},
+                  {0, "=1+1", "公式", 52, std::nullopt, false, {}, std::nullopt, std::nullopt},
+                  {0,
+                   "家常红烧肉",
+                   "红烧肉",
+                   468,
+                   100.0,
+                   true,
+                   {{"五花肉", 339, 500}, {"黄油", 888, 20}},
+                   400.0,
+                   4}};
+    file.portions = {{"米饭", "碗", 150}, {"蓝莓酸奶", "杯", 125}};
+    const QByteArray csv = OwnFoodsCsv(file);
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF类型,名称,别名或食材或份量,每100克热量（大卡）,重量（克）,"
+                           "熟重（克）,份数\r\n食物,蓝莓酸奶,,96,125,,\r\n"));
+    const OwnFoodsRead read = ReadOwnFoodsCsv(csv);
+    QCOMPARE(read.refused, 0);
+    QCOMPARE(read.file.foods, file.foods);
+    QCOMPARE(read.file.portions, file.portions);
+}
+
+void TestOwnFoods::csvRefusals_data() {
+    QTest::addColumn<QString>("rows"); // after the header
+    QTest::addColumn<int>("foods");
+    QTest::addColumn<int>("portions");
+    QTest::addColumn<QString>("reason"); // of the one refused row, empty: none
+    QTest::newRow("sound") << "食物,老酸奶,,79,,,\n份量,老酸奶,一杯,,150,," << 1 << 1 << "";
+    QTest::newRow("above 900 kcal") << "食物,猪油,,901,,," << 0 << 0 << "第 2 行：数字不合理";
+    QTest::newRow("kcal not whole")
+        << "食物,老酸奶,,78.9,,," << 0 << 0 << "第 2 行：热量不是 1–900 的整数";
+    QTest::newRow("an ingredient without its dish")
+        << "食物,老酸奶,,79,,,\n食材,老酸奶,牛奶,54,200,," << 1 << 0
+        << "第 3 行：食材不在它的菜肴之后";
+    QTest::newRow("a portion named by a number")
+        << "份量,米饭,2,,150,," << 0 << 0 << "第 2 行：份量不合理";
+    QTest::newRow("a serving of 0 g") << "食物,老酸奶,,79,0,," << 0 << 0 << "第 2 行：数字不合理";
+    QTest::newRow("unknown kind") << "饮料,可乐,,43,,," << 0 << 0 << "第 2 行：类型“饮料”无法识别";
+}
+
+void TestOwnFoods::csvRefusals() {
+    QFETCH(QString, rows);
+    QFETCH(int, foods);
+    QFETCH(int, portions);
+    QFETCH(QString, reason);
+    const OwnFoodsRead read = ReadOwnFoodsCsv(
+        ("类型,名称,别名或食材或份量,每100克热量（大卡）,重量（克）,熟重（克）,份数\n" + rows)
+            .toUtf8());
+    QCOMPARE(read.file.foods.size(), foods);
+    QCOMPARE(read.file.portions.size(), portions);
+    QCOMPARE(read.reasons, reason.isEmpty() ? QStringList() : QStringList{reason});
+}
+
+QTEST_GUILESS_MAIN(TestOwnFoods)
+#include "test_own_foods.moc"
