@@ -101,9 +101,13 @@ void FillFoodList(Form_卡路里计算器& form) {
                                          food.FoodQuantity + QStringLiteral(" 克")});
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        if (!IsEmpty(food))
+            row->setData(0, Qt::AccessibleDescriptionRole,
+                         FoodMacrosText(form.NutrientsOf(food.FoodName), food.FoodQuantity));
         rows.append(row);
     }
     list->addTopLevelItems(rows);
+    ShowFoodTips(form);
     // Slots a smaller database left empty keep their row, unseen: they hold nothing to add.
     for (int i = FoodSlots::First; i <= FoodSlots::Last; ++i)
         rows[i - 1]->setHidden(IsEmpty(form.Foods().Slot(i)));
@@ -124,7 +128,9 @@ std::optional<QString> AddFoodToMeal(Form_卡路里计算器& form) {
         return std::nullopt;
     const FoodRecord& food =
         form.Foods().Slot(form.ListView_食物列表()->indexOfTopLevelItem(row) + FoodSlots::First);
-    const auto entry = EntryFor(row->text(0), food.FoodHot, food.FoodQuantity, portion.grams);
+    const FoodNutrients* nutrients = form.NutrientsOf(food.FoodName);
+    const auto entry = EntryFor(row->text(0), food.FoodHot, food.FoodQuantity, portion.grams,
+                                nutrients ? std::optional(nutrients->per100g) : std::nullopt);
     if (!entry) // a weight needs the listed quantity to scale by
         return portion.grams && NumberOf(food.FoodHot) ? std::optional(NotWeighable) : std::nullopt;
     Do(form, form.Day().Adding(static_cast<int>(Meals.indexOf(selected->text(0))), {*entry}));

@@ -22,21 +22,26 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
 
-Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自定义变量::FoodTable) {}
+Form_卡路里计算器::Form_卡路里计算器()
+    : Form_卡路里计算器(自定义变量::FoodTable, 方法_卡路里计算器::ShippedNutrients()) {}
 
-Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
-    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods) {
+Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
+                                     const 方法_卡路里计算器::NutrientTable& nutrients)
+    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods), m_nutrients(nutrients) {
     m_day.Reset(QDate::currentDate());
     CreateDateLabel();
     CreateMealTree();
     CreateMealMenu();
+    CreateNutrientLabel();
     CreateFoodList();
+    CreateFoodMenu();
     RichTextBox* result = RichTextBox_结果();
     result->setGeometry(4, 472, 231, 55);
     result->setAccessibleName(QStringLiteral("共摄入"));
@@ -47,6 +52,12 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
     m_meals->setFocus();
 
     m_target = 方法_卡路里计算器::LoadTarget();
+    m_goals = 方法_卡路里计算器::LoadGoals();
+    {
+        // Read, not changed: nothing to keep yet.
+        const QSignalBlocker quiet(m_showNutrients);
+        m_showNutrients->setChecked(方法_卡路里计算器::LoadShowNutrients());
+    }
     方法_卡路里计算器::InitMealTree(*this);
     方法_卡路里计算器::FillFoodList(*this);
     方法_卡路里计算器::OpenDiary(*this);
@@ -61,6 +72,12 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods)
 // The search watches the list and the window's focus: it goes first, before the list it watches.
 Form_卡路里计算器::~Form_卡路里计算器() {
     delete m_search;
+}
+
+const 方法_卡路里计算器::FoodNutrients*
+Form_卡路里计算器::NutrientsOf(const QString& foodName) const {
+    const auto found = m_nutrients.constFind(foodName);
+    return found == m_nutrients.cend() ? nullptr : &*found;
 }
 
 方法_卡路里计算器::DayModel::Keeper Form_卡路里计算器::Keeper() {
@@ -88,6 +105,17 @@ void Form_卡路里计算器::CreateDateLabel() {
     m_date->setAlignment(Qt::AlignCenter);
     m_date->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_date->hide();
+}
+
+// The day's nutrients under the meals, only while "显示营养素" is checked; the tree makes room.
+void Form_卡路里计算器::CreateNutrientLabel() {
+    m_nutrientLabel = new QLabel(this);
+    m_nutrientLabel->setObjectName(QStringLiteral("Label_营养素"));
+    m_nutrientLabel->setWordWrap(true);
+    m_nutrientLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_nutrientLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_nutrientLabel->setAccessibleName(QStringLiteral("营养素"));
+    m_nutrientLabel->hide();
 }
 
 namespace {
@@ -198,8 +226,10 @@ void Form_卡路里计算器::CreateMealTree() {
     m_meals->viewport()->installEventFilter(this);
     connect(m_meals, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::RemoveFoodFromMeal(*this); });
-    connect(m_meals, &QTreeWidget::currentItemChanged, this,
-            [this] { 方法_卡路里计算器::UpdateDiaryActions(*this); });
+    connect(m_meals, &QTreeWidget::currentItemChanged, this, [this] {
+        方法_卡路里计算器::UpdateDiaryActions(*this);
+        方法_卡路里计算器::ShowNutrients(*this); // the selected meal's line follows
+    });
 }
 
 // The meal tree's one menu: the daily target, undo, the diary and saved meals, then the day's plan
@@ -215,6 +245,11 @@ void Form_卡路里计算器::CreateMealMenu() {
     QAction* weights = m_mealMenu->addAction(QStringLiteral("体重记录…"));
     weights->setObjectName(QStringLiteral("Pop_TreeView_WeightLog"));
     connect(weights, &QAction::triggered, this, [this] { OpenWeightLog(this); });
+    m_showNutrients = m_mealMenu->addAction(QStringLiteral("显示营养素"));
+    m_showNutrients->setObjectName(QStringLiteral("Pop_TreeView_ShowNutrients"));
+    m_showNutrients->setCheckable(true);
+    connect(m_showNutrients, &QAction::toggled, this,
+            [this](bool on) { 方法_卡路里计算器::SetShowNutrients(*this, on); });
     m_mealMenu->addSeparator();
     方法_卡路里计算器::AddDiaryActions(*this, *m_mealMenu);
     方法_卡路里计算器::AddPlanActions(*this, *m_mealMenu);
@@ -309,9 +344,48 @@ void Form_卡路里计算器::CreateFoodList() {
     m_search = new FoodSearch(m_foods, [this] { return 方法_卡路里计算器::AddFoodToMeal(*this); });
 }
 
+// The food list's menu: where the selected food's figures come from.
+void Form_卡路里计算器::CreateFoodMenu() {
+    m_foodMenu = new QMenu(QStringLiteral("食物操作"), this);
+    m_foodMenu->setObjectName(QStringLiteral("Pop_ListView"));
+    QAction* source = m_foodMenu->addAction(QStringLiteral("数据来源"));
+    source->setObjectName(QStringLiteral("Pop_ListView_Source"));
+    connect(source, &QAction::triggered, this,
+            [this] { 方法_卡路里计算器::ShowFoodSource(*this); });
+    m_foods->viewport()->installEventFilter(this);
+}
+
+void Form_卡路里计算器::ShowFoodMenu(const QPoint& globalPos) {
+    m_foodMenu->actions().constFirst()->setEnabled(m_foods->currentItem() != nullptr);
+    m_foodMenu->exec(globalPos);
+}
+
+// Right click, the Menu key or Shift+F10, as on the meal tree.
+bool Form_卡路里计算器::FoodListEvent(QEvent* event) {
+    const QTreeWidgetItem* current = m_foods->currentItem();
+    const QPoint under = m_foods->viewport()->mapToGlobal(
+        current ? m_foods->visualItemRect(current).bottomLeft() : QPoint(0, 0));
+    if (event->type() == QEvent::ContextMenu) {
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        ShowFoodMenu(menu->reason() == QContextMenuEvent::Keyboard ? under : menu->globalPos());
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* press = static_cast<QKeyEvent*>(event);
+    if (press->key() == Qt::Key_Menu ||
+        (press->key() == Qt::Key_F10 && press->modifiers() == Qt::ShiftModifier)) {
+        ShowFoodMenu(under);
+        return true;
+    }
+    return false;
+}
+
 // Enter does what a double-click does, in the list and in the tree; Delete removes as well.
 bool Form_卡路里计算器::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == m_meals || watched == m_meals->viewport()) && MealTreeEvent(event))
+        return true;
+    if ((watched == m_foods || watched == m_foods->viewport()) && FoodListEvent(event))
         return true;
     if (watched == m_foods && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();

@@ -6,6 +6,7 @@
 // and takes the plan out of the program. There is no Calculate button.
 
 #include "calorie/core/day_model.h"
+#include "calorie/core/nutrients.h"
 #include "frame/tool_window.h"
 
 #include <memory>
@@ -24,14 +25,18 @@ class DiaryStore;
 
 class Form_卡路里计算器 final : public ToolWindow {
   public:
-    // Lists the given table, the program's food table unless a test passes its own.
-    explicit Form_卡路里计算器(const FoodSlots& foods);
+    // Lists the given table, the program's food table unless a test passes its own; the nutrients
+    // are the shipped ones with the program's table, none or a test's own with another.
+    explicit Form_卡路里计算器(const FoodSlots& foods,
+                               const 方法_卡路里计算器::NutrientTable& nutrients = {});
     Form_卡路里计算器();
     ~Form_卡路里计算器() override;
 
     QTreeWidget* TreeView_食物列表() const { return m_meals; }
     QTreeWidget* ListView_食物列表() const { return m_foods; }
     const FoodSlots& Foods() const { return m_table; }
+    // The food's nutrients per 100 g, null for a food without.
+    const 方法_卡路里计算器::FoodNutrients* NutrientsOf(const QString& foodName) const;
     FoodSearch& Search() const { return *m_search; }
     std::optional<int> TargetKcal() const { return m_target; }
     void SetTargetKcal(std::optional<int> kcal) { m_target = kcal; }
@@ -47,6 +52,12 @@ class Form_卡路里计算器 final : public ToolWindow {
     // The shown day's date, above the tree while the diary is on.
     QLabel* Label_日期() const { return m_date; }
     QMenu* Pop_TreeView() const { return m_mealMenu; }
+    QMenu* Pop_ListView() const { return m_foodMenu; }
+    // "显示营养素" in the meal tree's menu, and the day's nutrients it shows under the meals.
+    QAction* ShowNutrientsAction() const { return m_showNutrients; }
+    QLabel* Label_营养素() const { return m_nutrientLabel; }
+    const 方法_卡路里计算器::MacroGoals& Goals() const { return m_goals; }
+    void SetGoals(const 方法_卡路里计算器::MacroGoals& goals) { m_goals = goals; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,11 +67,17 @@ class Form_卡路里计算器 final : public ToolWindow {
     void CreateMealMenu();
     void CreateFoodList();
     void CreateDateLabel();
+    void CreateNutrientLabel();
+    void CreateFoodMenu();
+    void ShowFoodMenu(const QPoint& globalPos);
+    bool FoodListEvent(QEvent* event);
     void ShowMealMenu(const QPoint& globalPos);
     void ShowMealMenuAtCurrent();
     bool MealTreeEvent(QEvent* event);
 
     const FoodSlots& m_table;
+    // A copy: a table a test passes may be a temporary.
+    const 方法_卡路里计算器::NutrientTable m_nutrients;
     QTreeWidget* m_meals = nullptr;
     QTreeWidget* m_foods = nullptr;
     FoodSearch* m_search = nullptr;
@@ -70,4 +87,8 @@ class Form_卡路里计算器 final : public ToolWindow {
     方法_卡路里计算器::DayModel m_day;
     std::unique_ptr<方法_卡路里计算器::DiaryStore> m_store;
     QLabel* m_date = nullptr;
+    QMenu* m_foodMenu = nullptr;
+    QAction* m_showNutrients = nullptr;
+    QLabel* m_nutrientLabel = nullptr;
+    方法_卡路里计算器::MacroGoals m_goals;
 };

@@ -3,6 +3,7 @@
 
 #include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
+#include "calorie/core/daily_target.h"
 #include "calorie/core/food_reader.h"
 #include "calorie/core/food_table.h"
 #include "calorie/core/intake.h"
@@ -23,9 +24,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <csignal>
 #include <memory>
@@ -90,6 +93,8 @@ class TestCalorieWindow : public QObject {
     void exportPlan();
     void diaryFaults_data();
     void diaryFaults();
+    void nutrients_data();
+    void nutrients();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -802,6 +807,126 @@ void TestCalorieWindow::diaryFaults() {
         QVERIFY(!QFile::exists(path + "-wal") && !QFile::exists(path + "-shm"));
     }
     m_window.reset(); // its store goes before the folder
+}
+
+namespace {
+
+// Foods 1 to 3 of the test table have nutrients; food 3 is listed at 50 g.
+const NutrientTable TestNutrients{
+    {QStringLiteral("食物1"), {{0.3, 0.2, 13.8}, QStringLiteral("USDA SR28"), "09003"}},
+    {QStringLiteral("食物2"), {{2.6, 0.3, 25.9}, QStringLiteral("TW FDA"), "A0500101"}},
+    {QStringLiteral("食物3"), {{20, 5, 0}, QStringLiteral("USDA SR28"), "10219"}},
+};
+
+// The food list's menu opened with the Menu key, its "数据来源" chosen.
+void ChooseSource(Form_卡路里计算器& window) {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &window, [&] {
+        if (QApplication::activePopupWidget() != window.Pop_ListView())
+            return;
+        poll.stop();
+        window.Pop_ListView()->actions().constFirst()->trigger();
+        window.Pop_ListView()->close();
+    });
+    poll.start(10);
+    Key(Qt::Key_Menu);
+}
+
+} // namespace
+
+// "显示营养素" off, every text and size is as before; on, the day's and the selected meal's
+// nutrients are under the meals, with the foods left without and what is left of a goal.
+void TestCalorieWindow::nutrients_data() {
+    QTest::addColumn<bool>("show");
+    QTest::addColumn<QList<int>>("foods"); // "meal row" pairs, the last meal selected
+    QTest::addColumn<int>("protein");      // a goal in grams, 0: none
+    QTest::addColumn<QString>("label");    // empty: hidden
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("source"); // the first line of "数据来源"
+    QTest::newRow("off, as before") << false << QList<int>{0, 0, 0, 1} << 0 << QString() << 1
+                                    << "蛋白质 2.6 克，脂肪 0.3 克，碳水化合物 25.9 克（每100克）"
+                                    << "食物2：食品營養成分資料集，记录 A0500101";
+    QTest::newRow("the day and the selected meal")
+        << true << QList<int>{2, 2, 0, 0, 0, 1} << 0
+        << "全天：蛋白质 12.9 克（29%），脂肪 3 克（15%），碳水化合物 39.7 克（88%）\n"
+           "早餐：蛋白质 2.9 克（7%），脂肪 0.5 克（3%），碳水化合物 39.7 克（95%）"
+        << 2
+        << "蛋白质 20 克，脂肪 5 克，碳水化合物 0 克（每100克）；"
+           "蛋白质 10 克，脂肪 2.5 克，碳水化合物 0 克（每50克）"
+        << "食物3：USDA SR28，记录 10219";
+    QTest::newRow("foods without nutrients are said")
+        << true << QList<int>{2, 0, 2, 4, 2, 5} << 0
+        << "全天：蛋白质 0.3 克（0%），脂肪 0.2 克（0%），碳水化合物 13.8 克（4%）\n"
+           "午餐：蛋白质 0.3 克（0%），脂肪 0.2 克（0%），碳水化合物 13.8 克（4%）\n"
+           "2 种食物没有营养素数据"
+        << 4 << "蛋白质 —，脂肪 —，碳水化合物 —"
+        << "食物5：没有营养素数据";
+    QTest::newRow("what is left of a protein goal")
+        << true << QList<int>{0, 1} << 84
+        << "全天：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
+           "早餐：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
+           "蛋白质目标 84 克，还可摄入 81.4 克"
+        << 0 << "蛋白质 0.3 克，脂肪 0.2 克，碳水化合物 13.8 克（每100克）"
+        << "食物1：USDA SR28，记录 09003";
+}
+
+void TestCalorieWindow::nutrients() {
+    QFETCH(bool, show);
+    QFETCH(QList<int>, foods);
+    QFETCH(int, protein);
+    QFETCH(QString, label);
+    QFETCH(int, row);
+    QFETCH(QString, description);
+    QFETCH(QString, source);
+    m_window = std::make_unique<Form_卡路里计算器>(m_foods, TestNutrients);
+    Form_卡路里计算器& window = Window();
+    QVERIFY(ActivateWithListFocused(window));
+    QAction* toggle = window.ShowNutrientsAction();
+    QVERIFY(!toggle->isChecked()); // the default
+    const auto off = qScopeGuard([toggle] { toggle->setChecked(false); });
+    if (show)
+        toggle->trigger();
+    if (protein)
+        window.SetGoals({MacroGoal{double(protein), GoalUnit::Grams}, {}, {}});
+    for (qsizetype i = 0; i < foods.size(); i += 2)
+        AddFood(foods[i], foods[i + 1]);
+    QTreeWidget* tree = window.TreeView_食物列表();
+    QLabel* shown = window.Label_营养素();
+    QCOMPARE(shown->isVisible(), show);
+    if (show) {
+        QCOMPARE(shown->text(), label);
+        QCOMPARE(shown->geometry().bottom(), 466);
+        QCOMPARE(tree->geometry().bottom() + 4, shown->geometry().top());
+    } else {
+        QCOMPARE(tree->geometry(), QRect(2, 2, 233, 465));
+    }
+    QTreeWidgetItem* item = window.ListView_食物列表()->topLevelItem(row);
+    QCOMPARE(item->data(0, Qt::AccessibleDescriptionRole).toString(), description);
+    QCOMPARE(item->data(1, Qt::ToolTipRole).toString(),
+             show ? "双击列表添加\n" + description : QString());
+    QCOMPARE(window.ListView_食物列表()->toolTip(), QStringLiteral("双击列表添加"));
+
+    QStringList said;
+    SetMessageObserver([&](const QString& text) { said << text; });
+    window.ListView_食物列表()->setFocus();
+    SelectFood(row);
+    ChooseSource(window);
+    SetMessageObserver(FailOnMessage);
+    QCOMPARE(said.size(), 1);
+    QCOMPARE(said[0].section(u'\n', 0, 0), source);
+    QVERIFY(said[0].contains(UsdaCredit + "（公有领域）"));
+    QVERIFY(said[0].contains(TwFdaCredit + "（政府资料开放授权条款第 1 版）"));
+
+    // Unchecked again, the window is as it was; the setting file goes with it.
+    if (!show)
+        return;
+    QVERIFY(LoadShowNutrients());
+    toggle->trigger();
+    QVERIFY(!shown->isVisible());
+    QCOMPARE(tree->geometry(), QRect(2, 2, 233, 465));
+    QVERIFY(!item->data(1, Qt::ToolTipRole).isValid());
+    QVERIFY(!LoadShowNutrients());
 }
 
 QTEST_MAIN(TestCalorieWindow)
