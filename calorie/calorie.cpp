@@ -199,13 +199,20 @@ void ShowDay(Form_卡路里计算器& form) {
 
 void AskDailyTarget(Form_卡路里计算器& form) {
     DailyTargetDialog dialog(&form);
-    if (dialog.exec() == QDialog::Accepted && dialog.Target())
-        SetDailyTarget(form, dialog.Target());
+    dialog.SetGoals(form.Goals());
+    if (dialog.exec() != QDialog::Accepted || !dialog.Target())
+        return;
+    form.SetGoals(dialog.Goals());
+    if (!SaveGoals(dialog.Goals()))
+        ShowMessage(&form, QStringLiteral("营养素目标无法保存到 %1，只在本次使用。")
+                               .arg(QDir::toNativeSeparators(TargetFilePath())));
+    SetDailyTarget(form, dialog.Target()); // what is left of the goals follows
 }
 
 void SetDailyTarget(Form_卡路里计算器& form, std::optional<int> kcal) {
     form.SetTargetKcal(kcal);
     ShowTarget(form);
+    ShowNutrients(form); // goals in percent of the target follow
     if (!kcal)
         ClearTarget();
     else if (!SaveTarget(*kcal))

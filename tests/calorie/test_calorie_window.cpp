@@ -7,6 +7,7 @@
 #include "calorie/core/food_reader.h"
 #include "calorie/core/food_table.h"
 #include "calorie/core/intake.h"
+#include "calorie/daily_target_dialog.h"
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "diary/diary_store.h"
@@ -18,12 +19,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -95,6 +98,8 @@ class TestCalorieWindow : public QObject {
     void diaryFaults();
     void nutrients_data();
     void nutrients();
+    void goalsInTheDialog_data();
+    void goalsInTheDialog();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -927,6 +932,64 @@ void TestCalorieWindow::nutrients() {
     QCOMPARE(tree->geometry(), QRect(2, 2, 233, 465));
     QVERIFY(!item->data(1, Qt::ToolTipRole).isValid());
     QVERIFY(!LoadShowNutrients());
+}
+
+Q_DECLARE_METATYPE(MacroGoals)
+
+// The goals typed, or filled in by the usual start, in a dialog with a weight and a target typed.
+void TestCalorieWindow::goalsInTheDialog_data() {
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<QStringList>("typed"); // protein, fat, carbohydrate; "%" after: a percent
+    QTest::addColumn<bool>("start");        // the usual start's button clicked
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<MacroGoals>("goals");
+    const MacroGoal g84{84, GoalUnit::Grams}, p25{25, GoalUnit::Percent};
+    QTest::newRow("grams and a percent") << "" << QStringList{"84", "25%", ""} << false << ""
+                                         << true << MacroGoals{g84, p25, std::nullopt};
+    // 84 g of protein is 19 % of 1800 kcal; fat 25 %, carbohydrate the 56 % left.
+    QTest::newRow("the usual start from the weight typed")
+        << "70" << QStringList{"", "", ""} << true << "" << true
+        << MacroGoals{g84, p25, MacroGoal{56, GoalUnit::Percent}};
+    QTest::newRow("the usual start without a weight")
+        << "" << QStringList{"", "", ""} << true << "请先填写体重和每日目标，再按减重常用起点填写。"
+        << true << MacroGoals{};
+    QTest::newRow("above 500 g") << "" << QStringList{"501", "", ""} << false
+                                 << "蛋白质目标应在 0 到 500 克之间" << false << MacroGoals{};
+    QTest::newRow("percents above 100")
+        << "" << QStringList{"40%", "30%", "31%"} << false
+        << "营养素目标的百分比加起来不能超过 100%" << false << MacroGoals{};
+    QTest::newRow("not a number") << "" << QStringList{"", "abc", ""} << false
+                                  << "请正确填写脂肪目标。" << false << MacroGoals{};
+}
+
+void TestCalorieWindow::goalsInTheDialog() {
+    QFETCH(QString, weight);
+    QFETCH(QStringList, typed);
+    QFETCH(bool, start);
+    QFETCH(QString, message);
+    QFETCH(bool, accepted);
+    QFETCH(MacroGoals, goals);
+    DailyTargetDialog dialog(&Window());
+    dialog.findChild<QLineEdit*>("Text_Value(2)")->setText(weight);
+    dialog.findChild<QLineEdit*>("Text_目标")->setText("1800");
+    for (int i = 0; i < 3; ++i) {
+        QString text = typed[i];
+        const bool percent = text.endsWith(u'%');
+        dialog.findChild<QLineEdit*>(QStringLiteral("Text_营养素目标(%1)").arg(i))
+            ->setText(percent ? text.chopped(1) : text);
+        dialog.findChild<QComboBox*>(QStringLiteral("Combo_营养素单位(%1)").arg(i))
+            ->setCurrentIndex(percent);
+    }
+    QStringList said;
+    SetMessageObserver([&](const QString& text) { said << text; });
+    if (start)
+        dialog.findChild<QPushButton*>("Command_常用起点")->click();
+    dialog.accept();
+    SetMessageObserver(FailOnMessage);
+    QCOMPARE(said, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(dialog.result(), int(accepted));
+    QCOMPARE(dialog.Goals(), goals);
 }
 
 QTEST_MAIN(TestCalorieWindow)
