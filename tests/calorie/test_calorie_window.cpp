@@ -666,8 +666,9 @@ void TestCalorieWindow::exportPlan_data() {
         << Qt::Key_S << "folder.pdf" << 0 << "无法导出到“%1”：这是一个文件夹。" << QByteArray();
     QTest::newRow("CSV by the filter")
         << Qt::Key_S << "plan" << 1 << ""
-        << QByteArray("\xEF\xBB\xBF餐次,食物,重量（克）,热量（大卡）\r\n早餐,食物1,100,52\r\n"
-                      "午餐,食物3,50,12.5\r\n午餐,食物4,,0.3\r\n合计,,,64.8\r\n");
+        << QByteArray("\xEF\xBB\xBF餐次,食物,重量（克）,热量（大卡）,蛋白质（克）,脂肪（克）,"
+                      "碳水化合物（克）\r\n早餐,食物1,100,52,,,\r\n午餐,食物3,50,12.5,,,\r\n"
+                      "午餐,食物4,,0.3,,,\r\n合计,,,64.8,,,\r\n");
     // The text map names 日 and 食 of the title, not the radicals ⽇ and ⻝ with the same glyphs.
     QTest::newRow("PDF by the suffix") << Qt::Key_S << "plan.PDF" << 1 << "" << QByteArray("%PDF");
     QTest::newRow("printed to a file")

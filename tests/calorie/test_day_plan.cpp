@@ -26,8 +26,18 @@ const QString Header = QStringLiteral("今日饮食计划（2026年12月13日 �
 const QString MealLines =
     QStringLiteral("【早餐】342.5 大卡\n米饭 250克　290 大卡\n苹果 100克　52.5 大卡\n\n"
                    "【晚餐】139 大卡\n鸡蛋　139 大卡\n\n");
-const QByteArray CsvHeader = "\xEF\xBB\xBF餐次,食物,重量（克）,热量（大卡）\r\n";
-const QByteArray CsvFoods = "早餐,米饭,250,290\r\n早餐,苹果,100,52.5\r\n晚餐,鸡蛋,,139\r\n";
+const QByteArray CsvHeader =
+    "\xEF\xBB\xBF餐次,食物,重量（克）,热量（大卡）,蛋白质（克）,脂肪（克）,碳水化合物（克）\r\n";
+const QByteArray CsvFoods =
+    "早餐,米饭,250,290,,,\r\n早餐,苹果,100,52.5,,,\r\n晚餐,鸡蛋,,139,,,\r\n";
+
+// The same day with the rice's and the egg's nutrients; the apple has none.
+DayPlan WithNutrients() {
+    DayPlan day = Day(481.5);
+    day.meals[0].foods[0].macros = Macros{6.5, 0.7, 64.7};
+    day.meals[2].foods[0].macros = Macros{12.6, 9.5, 0.7};
+    return day;
+}
 
 } // namespace
 
@@ -69,6 +79,17 @@ void TestDayPlan::planText_data() {
     QTest::newRow("target passed")
         << Day(481.5) << Target(400)
         << Header + MealLines + "共摄入：481.5 大卡\n今日目标：400 大卡，超出 81.5 大卡";
+    // 19.1 g protein is 76.4 kcal of 481.5, 16 %.
+    QTest::newRow("with nutrients")
+        << WithNutrients() << Target()
+        << Header +
+               "【早餐】342.5 大卡\n"
+               "米饭 250克　290 大卡　蛋白质 6.5 克，脂肪 0.7 克，碳水化合物 64.7 克\n"
+               "苹果 100克　52.5 大卡\n\n【晚餐】139 大卡\n"
+               "鸡蛋　139 大卡　蛋白质 12.6 克，脂肪 9.5 克，碳水化合物 0.7 克\n\n"
+               "共摄入：481.5 大卡\n"
+               "营养素：蛋白质 19.1 克（16%），脂肪 10.2 克（19%），碳水化合物 65.4 克（54%）\n"
+               "1 种食物没有营养素数据";
     QTest::newRow("nothing planned")
         << DayPlan{QDate(2026, 12, 9), {{"早餐", {}}}, 0} << Target(1500)
         << "今日饮食计划（2026年12月9日 星期三）\n\n还没有安排食物。\n\n共摄入：0 大卡\n"
@@ -87,20 +108,24 @@ void TestDayPlan::planCsv_data() {
     QTest::addColumn<Target>("target");
     QTest::addColumn<QByteArray>("csv");
     QTest::newRow("no target") << Day(481.5) << Target()
-                               << CsvHeader + CsvFoods + "合计,,,481.5\r\n";
-    QTest::newRow("target left") << Day(481.5) << Target(1261)
-                                 << CsvHeader + CsvFoods +
-                                        "合计,,,481.5\r\n今日目标,,,1261\r\n还可摄入,,,779.5\r\n";
+                               << CsvHeader + CsvFoods + "合计,,,481.5,,,\r\n";
+    QTest::newRow("target left")
+        << Day(481.5) << Target(1261)
+        << CsvHeader + CsvFoods + "合计,,,481.5,,,\r\n今日目标,,,1261\r\n还可摄入,,,779.5\r\n";
     QTest::newRow("target passed")
         << Day(481.5) << Target(400)
-        << CsvHeader + CsvFoods + "合计,,,481.5\r\n今日目标,,,400\r\n超出,,,81.5\r\n";
+        << CsvHeader + CsvFoods + "合计,,,481.5,,,\r\n今日目标,,,400\r\n超出,,,81.5\r\n";
+    QTest::newRow("nutrients, empty cells for a food without")
+        << WithNutrients() << Target()
+        << CsvHeader + "早餐,米饭,250,290,6.5,0.7,64.7\r\n早餐,苹果,100,52.5,,,\r\n"
+                       "晚餐,鸡蛋,,139,12.6,9.5,0.7\r\n合计,,,481.5,19.1,10.2,65.4\r\n";
     QTest::newRow("comma, quote and formula in names")
         << DayPlan{QDate(2026, 12, 9),
                    {{"早餐", {{"牛奶,全脂", 250, 135}, {"\"特仑苏\"", 250, 150}, {"=1+2", 1, 3}}}},
                    288}
         << Target()
-        << CsvHeader + "早餐,\"牛奶,全脂\",250,135\r\n早餐,\"\"\"特仑苏\"\"\",250,150\r\n"
-                       "早餐,'=1+2,1,3\r\n合计,,,288\r\n";
+        << CsvHeader + "早餐,\"牛奶,全脂\",250,135,,,\r\n早餐,\"\"\"特仑苏\"\"\",250,150,,,\r\n"
+                       "早餐,'=1+2,1,3,,,\r\n合计,,,288,,,\r\n";
 }
 
 void TestDayPlan::planCsv() {
