@@ -11,6 +11,7 @@
 #include "frame/core/numbers.h"
 #include "frame/message.h"
 
+#include <QAction>
 #include <QColor>
 #include <QDir>
 #include <QTreeWidget>
@@ -107,7 +108,8 @@ void FillFoodList(Form_卡路里计算器& form) {
         rows.append(row);
     }
     list->addTopLevelItems(rows);
-    ShowFoodTips(form);
+    if (form.ShowNutrientsAction()->isChecked())
+        ShowFoodTips(form);
     // Slots a smaller database left empty keep their row, unseen: they hold nothing to add.
     for (int i = FoodSlots::First; i <= FoodSlots::Last; ++i)
         rows[i - 1]->setHidden(IsEmpty(form.Foods().Slot(i)));

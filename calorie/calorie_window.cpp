@@ -114,7 +114,6 @@ void Form_卡路里计算器::CreateNutrientLabel() {
     m_nutrientLabel->setWordWrap(true);
     m_nutrientLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_nutrientLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_nutrientLabel->setAccessibleName(QStringLiteral("营养素"));
     m_nutrientLabel->hide();
 }
 

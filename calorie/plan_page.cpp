@@ -49,8 +49,8 @@ QStringList MacroCells(const std::optional<Macros>& macros) {
 }
 
 // A sum says its grams when any of its foods had nutrients.
-std::optional<Macros> SumMacros(const NutrientSum& sum, qsizetype foods) {
-    return sum.missing < foods ? std::optional(sum.grams) : std::nullopt;
+std::optional<Macros> SumMacros(const NutrientSum& sum) {
+    return sum.counted ? std::optional(sum.grams) : std::nullopt;
 }
 
 // One row of the plan's table: the cells' texts, bold or not, shaded or not.
@@ -110,14 +110,12 @@ void LayOutPlan(QTextDocument& doc, const DayPlan& day, std::optional<double> ta
             {QStringLiteral("食物"), QStringLiteral("重量"), QStringLiteral("热量"),
              QStringLiteral("蛋白质"), QStringLiteral("脂肪"), QStringLiteral("碳水化合物")},
             true, Dark);
-    qsizetype foods = 0;
     for (const PlannedMeal& meal : day.meals) {
         if (meal.foods.isEmpty())
             continue;
-        foods += meal.foods.size();
         FillRow(*table, row++,
                 QStringList{meal.name, QString(), FormatNumber(Subtotal(meal)) + Kcal} +
-                    MacroCells(SumMacros(NutrientsOf(meal), meal.foods.size())),
+                    MacroCells(SumMacros(NutrientsOf(meal))),
                 true, Light);
         for (const PlannedFood& food : meal.foods)
             FillRow(*table, row++,
@@ -132,11 +130,11 @@ void LayOutPlan(QTextDocument& doc, const DayPlan& day, std::optional<double> ta
     const NutrientSum sum = NutrientsOf(day);
     FillRow(*table, row,
             QStringList{QStringLiteral("共摄入"), QString(), FormatNumber(day.total) + Kcal} +
-                (planned ? MacroCells(SumMacros(sum, foods)) : QStringList()),
+                (planned ? MacroCells(SumMacros(sum)) : QStringList()),
             true, Dark);
 
     cursor.movePosition(QTextCursor::End);
-    if (sum.missing && sum.missing < foods) {
+    if (sum.missing && sum.counted) {
         QTextBlockFormat after;
         after.setTopMargin(10);
         cursor.insertBlock(after);

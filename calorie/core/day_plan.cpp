@@ -15,13 +15,6 @@ double Left(double target, double total) {
     return RoundHalfEven(target - total, 2);
 }
 
-qsizetype FoodCount(const DayPlan& day) {
-    qsizetype count = 0;
-    for (const PlannedMeal& meal : day.meals)
-        count += meal.foods.size();
-    return count;
-}
-
 // ",6.5,0.5,64.8", one decimal; empty cells without nutrients, never 0.
 QString MacroCells(const std::optional<Macros>& macros) {
     if (!macros)
@@ -56,9 +49,10 @@ NutrientSum NutrientsOf(const PlannedMeal& meal) {
     NutrientSum sum;
     for (const PlannedFood& food : meal.foods) {
         sum.kcal += food.energy;
-        if (food.macros)
+        if (food.macros) {
             sum.grams = sum.grams + *food.macros;
-        else
+            ++sum.counted;
+        } else
             ++sum.missing;
     }
     return sum;
@@ -71,6 +65,7 @@ NutrientSum NutrientsOf(const DayPlan& day) {
         sum.grams = sum.grams + of.grams;
         sum.kcal += of.kcal;
         sum.missing += of.missing;
+        sum.counted += of.counted;
     }
     return sum;
 }
@@ -113,7 +108,7 @@ QString PlanText(const DayPlan& day, std::optional<double> target) {
         lines << QStringLiteral("还没有安排食物。") << QString();
     lines << IntakeLabel + FormatNumber(day.total) + Kcal;
     // Only a day with nutrients says them: a plan without is as it always was.
-    if (const NutrientSum sum = NutrientsOf(day); sum.missing < FoodCount(day)) {
+    if (const NutrientSum sum = NutrientsOf(day); sum.counted) {
         lines << SumText(QStringLiteral("营养素"), sum);
         if (sum.missing)
             lines << MissingText(sum.missing);
@@ -134,7 +129,7 @@ QByteArray PlanCsv(const DayPlan& day, std::optional<double> target) {
     }
     const NutrientSum sum = NutrientsOf(day);
     rows << QStringLiteral("合计,,,") + FormatNumber(day.total) +
-                MacroCells(sum.missing < FoodCount(day) ? std::optional(sum.grams) : std::nullopt);
+                MacroCells(sum.counted ? std::optional(sum.grams) : std::nullopt);
     if (target) {
         const double left = Left(*target, day.total);
         rows << QStringLiteral("今日目标,,,") + FormatNumber(*target)

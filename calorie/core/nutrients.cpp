@@ -148,9 +148,10 @@ NutrientSum SumOf(const QList<FoodEntry>& foods) {
     NutrientSum sum;
     for (const FoodEntry& entry : foods) {
         sum.kcal += entry.kcal;
-        if (const auto macros = EntryMacros(entry))
+        if (const auto macros = EntryMacros(entry)) {
             sum.grams = sum.grams + *macros;
-        else
+            ++sum.counted;
+        } else
             ++sum.missing;
     }
     return sum;
@@ -163,6 +164,7 @@ NutrientSum SumOf(const DayMeals& meals) {
         day.grams = day.grams + sum.grams;
         day.kcal += sum.kcal;
         day.missing += sum.missing;
+        day.counted += sum.counted;
     }
     return day;
 }
@@ -176,6 +178,8 @@ std::optional<Macros> EnergyShares(const NutrientSum& sum) {
 }
 
 QString SumText(const QString& label, const NutrientSum& sum) {
+    if (sum.missing && !sum.counted)
+        return label + u'：' + MacrosText(std::nullopt);
     const auto shares = EnergyShares(sum);
     const auto part = [&](const QString& name, double Macros::*part) {
         return name + u' ' + Grams(sum.grams.*part) +

@@ -52,6 +52,7 @@ struct NutrientSum {
     Macros grams;
     double kcal = 0; // the energy of the foods summed, nutrients or not
     int missing = 0; // foods without nutrients
+    int counted = 0; // foods with
 };
 NutrientSum SumOf(const QList<FoodEntry>& foods);
 NutrientSum SumOf(const DayMeals& meals);
@@ -60,7 +61,8 @@ NutrientSum SumOf(const DayMeals& meals);
 // energy; none when there is no energy.
 std::optional<Macros> EnergyShares(const NutrientSum& sum);
 
-// "全天：蛋白质 52.3 克（18%），脂肪 40 克（30%），碳水化合物 200 克（52%）"
+// "全天：蛋白质 52.3 克（18%），脂肪 40 克（30%），碳水化合物 200 克（52%）"; "—" for each when
+// none of its foods had nutrients.
 QString SumText(const QString& label, const NutrientSum& sum);
 // "2 种食物没有营养素数据", empty when none is missing.
 QString MissingText(int missing);

@@ -340,6 +340,9 @@ void TestDayPlan::nutrientSums_data() {
                    Eaten(139, std::nullopt, Macros{12.6, 9.5, 0.7})}
         << "全天：蛋白质 0.6 克（1%），脂肪 0.4 克（1%），碳水化合物 27.6 克（29%）"
         << "2 种食物没有营养素数据";
+    QTest::newRow("no food with nutrients: dashes, not 0")
+        << Entries{Eaten(139, 100, std::nullopt)} << "全天：蛋白质 —，脂肪 —，碳水化合物 —"
+        << "1 种食物没有营养素数据";
     QTest::newRow("no energy, no shares")
         << Entries{Eaten(0, 100, Macros{0, 0, 0})}
         << "全天：蛋白质 0 克，脂肪 0 克，碳水化合物 0 克" << QString();
