@@ -150,7 +150,8 @@ def bmi(s):
 
 
 def calorie(s):
-    """With 午餐 selected, double-clicked foods land under it and the summary adds them up."""
+    """With 午餐 selected, double-clicked foods land under it and the summary adds them up; a
+    food row describes its nutrients, and "显示营养素" in the meal tree's menu shows the day's."""
     caption = ENTRIES[1][2]
     expect("window opened by entry 1", open_entry(s, 1, "logo"), caption)
     window = s.window(caption)
@@ -175,6 +176,24 @@ def calorie(s):
         lunch_foods.append(f"{energy}  {name}")
         wait_equal("meal plan", lambda: column(meals),
                    ["早餐", "上午加餐", "午餐", *lunch_foods, "下午加餐", "晚餐", "晚上加餐"])
+
+    # Each row describes its food's nutrients; with "显示营养素", the day's are under the meals.
+    rice = cell(foods, 0, 0)
+    expect("description of 米饭", (name_of(rice), driver._guarded(lambda: rice.description, "")),
+           ("米饭", "蛋白质 2.4 克，脂肪 0.2 克，碳水化合物 28.7 克（每100克）"))
+    s.press(lunch)
+    wait_focused(meals)
+    s.key("Menu", "Down", "Down", "Down", "Return")  # 显示营养素, 清除每日目标 being disabled
+
+    def nutrients():
+        return next((name_of(n) for n in descendants(window)
+                     if role_of(n) == "label" and name_of(n).startswith("全天：")), None)
+
+    none = "蛋白质 —，脂肪 —，碳水化合物 —"  # neither porridge has nutrients: never 0
+    wait_equal("nutrients under the meals", nutrients,
+               f"全天：{none}\n午餐：{none}\n2 种食物没有营养素数据")
+    s.key("Menu", "Down", "Down", "Down", "Return")  # 显示营养素 off again
+    wait_equal("nutrients hidden", nutrients, None)
     close_tool(s, caption)
 
 
