@@ -13,9 +13,8 @@ namespace 方法_卡路里计算器 {
 
 namespace {
 
-// The meal tree's height in the window's own layout, and the room left under it for the label.
-constexpr int TreeTop = 2;
-constexpr int TreeHeight = 465;
+// Where the meal tree ends in the window's own layout; its top moves down for the diary's date.
+constexpr int TreeEnd = 467;
 constexpr int LabelGap = 3;
 
 bool Showing(const Form_卡路里计算器& form) {
@@ -63,19 +62,20 @@ void SetShowNutrients(Form_卡路里计算器& form, bool show) {
 void ShowNutrients(Form_卡路里计算器& form) {
     QTreeWidget* tree = form.TreeView_食物列表();
     QLabel* label = form.Label_营养素();
+    const int top = tree->y();
     if (!Showing(form)) {
         if (!label->isHidden()) {
             label->hide();
             label->clear();
-            tree->setGeometry(tree->x(), TreeTop, tree->width(), TreeHeight);
+            tree->setGeometry(tree->x(), top, tree->width(), TreeEnd - top);
         }
         return;
     }
     label->setText(NutrientLines(form));
     const int height = label->heightForWidth(tree->width() - 2);
-    const int treeHeight = TreeHeight - height - LabelGap;
-    tree->setGeometry(tree->x(), TreeTop, tree->width(), treeHeight);
-    label->setGeometry(tree->x() + 2, TreeTop + treeHeight + LabelGap, tree->width() - 2, height);
+    const int treeHeight = TreeEnd - top - height - LabelGap;
+    tree->setGeometry(tree->x(), top, tree->width(), treeHeight);
+    label->setGeometry(tree->x() + 2, top + treeHeight + LabelGap, tree->width() - 2, height);
     label->show();
 }
 

@@ -843,6 +843,7 @@ void ChooseSource(Form_卡路里计算器& window) {
 // "显示营养素" off, every text and size is as before; on, the day's and the selected meal's
 // nutrients are under the meals, with the foods left without and what is left of a goal.
 void TestCalorieWindow::nutrients_data() {
+    QTest::addColumn<bool>("diary"); // on: its date above the tree
     QTest::addColumn<bool>("show");
     QTest::addColumn<QList<int>>("foods"); // "meal row" pairs, the last meal selected
     QTest::addColumn<int>("protein");      // a goal in grams, 0: none
@@ -850,11 +851,12 @@ void TestCalorieWindow::nutrients_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("source"); // the first line of "数据来源"
-    QTest::newRow("off, as before") << false << QList<int>{0, 0, 0, 1} << 0 << QString() << 1
-                                    << "蛋白质 2.6 克，脂肪 0.3 克，碳水化合物 25.9 克（每100克）"
-                                    << "食物2：食品營養成分資料集，记录 A0500101";
+    QTest::newRow("off, as before")
+        << false << false << QList<int>{0, 0, 0, 1} << 0 << QString() << 1
+        << "蛋白质 2.6 克，脂肪 0.3 克，碳水化合物 25.9 克（每100克）"
+        << "食物2：食品營養成分資料集，记录 A0500101";
     QTest::newRow("the day and the selected meal")
-        << true << QList<int>{2, 2, 0, 0, 0, 1} << 0
+        << false << true << QList<int>{2, 2, 0, 0, 0, 1} << 0
         << "全天：蛋白质 12.9 克（29%），脂肪 3 克（15%），碳水化合物 39.7 克（88%）\n"
            "早餐：蛋白质 2.9 克（7%），脂肪 0.5 克（3%），碳水化合物 39.7 克（95%）"
         << 2
@@ -862,14 +864,14 @@ void TestCalorieWindow::nutrients_data() {
            "蛋白质 10 克，脂肪 2.5 克，碳水化合物 0 克（每50克）"
         << "食物3：USDA SR28，记录 10219";
     QTest::newRow("foods without nutrients are said")
-        << true << QList<int>{2, 0, 2, 4, 2, 5} << 0
+        << true << true << QList<int>{2, 0, 2, 4, 2, 5} << 0
         << "全天：蛋白质 0.3 克（0%），脂肪 0.2 克（0%），碳水化合物 13.8 克（4%）\n"
            "午餐：蛋白质 0.3 克（0%），脂肪 0.2 克（0%），碳水化合物 13.8 克（4%）\n"
            "2 种食物没有营养素数据"
         << 4 << "蛋白质 —，脂肪 —，碳水化合物 —"
         << "食物5：没有营养素数据";
     QTest::newRow("what is left of a protein goal")
-        << true << QList<int>{0, 1} << 84
+        << false << true << QList<int>{0, 1} << 84
         << "全天：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
            "早餐：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
            "蛋白质目标 84 克，还可摄入 81.4 克"
@@ -878,6 +880,7 @@ void TestCalorieWindow::nutrients_data() {
 }
 
 void TestCalorieWindow::nutrients() {
+    QFETCH(bool, diary);
     QFETCH(bool, show);
     QFETCH(QList<int>, foods);
     QFETCH(int, protein);
@@ -885,8 +888,17 @@ void TestCalorieWindow::nutrients() {
     QFETCH(int, row);
     QFETCH(QString, description);
     QFETCH(QString, source);
+    QTemporaryDir data; // a diary of this row's own
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const auto back = qScopeGuard([this] {
+        m_window.reset(); // its store goes before the folder
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+    });
     m_window = std::make_unique<Form_卡路里计算器>(m_foods, TestNutrients);
     Form_卡路里计算器& window = Window();
+    if (diary)
+        SetDiaryOn(window, true);
+    const QRect whole = diary ? QRect(2, 24, 233, 443) : QRect(2, 2, 233, 465);
     QVERIFY(ActivateWithListFocused(window));
     QAction* toggle = window.ShowNutrientsAction();
     QVERIFY(!toggle->isChecked()); // the default
@@ -903,9 +915,10 @@ void TestCalorieWindow::nutrients() {
     if (show) {
         QCOMPARE(shown->text(), label);
         QCOMPARE(shown->geometry().bottom(), 466);
+        QCOMPARE(tree->geometry().top(), whole.top());
         QCOMPARE(tree->geometry().bottom() + 4, shown->geometry().top());
     } else {
-        QCOMPARE(tree->geometry(), QRect(2, 2, 233, 465));
+        QCOMPARE(tree->geometry(), whole);
     }
     QTreeWidgetItem* item = window.ListView_食物列表()->topLevelItem(row);
     QCOMPARE(item->data(0, Qt::AccessibleDescriptionRole).toString(), description);
@@ -930,7 +943,7 @@ void TestCalorieWindow::nutrients() {
     QVERIFY(LoadShowNutrients());
     toggle->trigger();
     QVERIFY(!shown->isVisible());
-    QCOMPARE(tree->geometry(), QRect(2, 2, 233, 465));
+    QCOMPARE(tree->geometry(), whole);
     QVERIFY(!item->data(1, Qt::ToolTipRole).isValid());
     QVERIFY(!LoadShowNutrients());
 }
