@@ -4,6 +4,9 @@
 #include "calorie/core/day_plan.h"
 #include "calorie/core/nutrients.h"
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace 方法_卡路里计算器;
@@ -165,12 +168,15 @@ void TestDayPlan::entries() {
     QFETCH(QString, text);
     QFETCH(Grams, reweighedTo);
     QFETCH(QString, reweighed);
-    const auto entry = EntryFor(QStringLiteral("米饭"), food[0], food[1], typed);
+    const auto entry = EntryFor(QStringLiteral("米饭"), food[0], food[1], typed, Macros{10, 1, 20});
     QCOMPARE(entry ? EntryText(*entry) : QString(), text);
     if (!entry || !reweighedTo)
         return;
     const auto again = Reweighed(*entry, *reweighedTo);
     QCOMPARE(again ? EntryText(*again) : QString(), reweighed);
+    // The nutrients follow the weight: 10 g of protein in every 100 g.
+    if (again)
+        QCOMPARE(EntryMacros(*again).value_or(Macros{}).protein, *reweighedTo / 10);
 }
 
 namespace {
@@ -288,13 +294,14 @@ void TestDayPlan::nutrientTable_data() {
                       "米饭,2.36,0.19,28.73,USDA SR28,20453,\n")
         << QStringList{} << true;
     QTest::newRow("empty file") << QByteArray() << QStringList{} << true;
+    QTest::newRow("no file") << QByteArray("none") << QStringList{} << true;
 }
 
 void TestDayPlan::nutrientTable() {
     QFETCH(QByteArray, csv);
     QFETCH(QStringList, taken);
     QFETCH(bool, problem);
-    const NutrientRead read = ParseNutrients(csv);
+    const NutrientRead read = ParseNutrients(csv == "none" ? QByteArray() : csv);
     QStringList rows;
     for (auto it = read.table.cbegin(); it != read.table.cend(); ++it)
         rows << QStringLiteral("%1 %2 %3 %4 %5 %6")
@@ -307,6 +314,18 @@ void TestDayPlan::nutrientTable() {
     taken.sort();
     QCOMPARE(rows, taken);
     QCOMPARE(!read.problem.isEmpty(), problem);
+
+    // From a file, what was not taken is said in one line of the food log.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("FoodNutrients.csv"));
+    QFile file(path);
+    if (csv != "none")
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size());
+    file.close();
+    if (problem)
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^" + QRegularExpression::escape(path) + ": .+"));
+    QCOMPARE(ReadNutrients(path).size(), taken.size());
 }
 
 namespace {
