@@ -333,7 +333,8 @@ def plan(s):
     text = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True,
                           check=True).stdout
     shown = [" ".join(line.split()) for line in text.splitlines()]
-    for line in ["午餐 290 大卡", "米饭 250 克 290 大卡", "共摄入 290 大卡"]:
+    rice = "5.9 克 0.5 克 71.8 克"  # protein, fat and carbohydrate of 250 g of 米饭
+    for line in [f"午餐 290 大卡 {rice}", f"米饭 250 克 290 大卡 {rice}", f"共摄入 290 大卡 {rice}"]:
         if line not in shown:
             raise Failure(f"{line!r} not in the PDF's text:\n{text}")
 
