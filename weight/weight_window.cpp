@@ -400,7 +400,7 @@ void Form_体重记录::Redo() {
 void Form_体重记录::Show(std::optional<QDate> select) {
     const QList<Weighing>& weighings = m_log.Weighings();
     m_trend = TrendOf(weighings);
-    const QString summary = SummaryText(weighings, m_trend, m_goalKg);
+    const QString summary = SummaryText(m_trend, m_goalKg, m_today);
     m_summary->setText(summary);
     m_summary->setAccessibleName(summary);
     m_chart->setAccessibleDescription(summary);

@@ -4,10 +4,19 @@ namespace {
 
 const QString FormulaStarts = QStringLiteral("=+-@\t\r");
 
+// Whether the text after the field's leading apostrophes starts like a formula. Such a field gets
+// one apostrophe more and loses one when read, so an apostrophe a name starts with survives.
+bool GuardedStart(QStringView field) {
+    qsizetype i = 0;
+    while (i < field.size() && field[i] == u'\'')
+        ++i;
+    return i < field.size() && FormulaStarts.contains(field[i]);
+}
+
 } // namespace
 
 QString CsvField(QString field) {
-    if (!field.isEmpty() && FormulaStarts.contains(field.front()))
+    if (GuardedStart(field))
         field.prepend(u'\'');
     if (field.contains(u',') || field.contains(u'"') || field.contains(u'\n') ||
         field.contains(u'\r')) {
@@ -18,12 +27,12 @@ QString CsvField(QString field) {
 }
 
 QString CsvText(QString field) {
-    if (field.size() > 1 && field.front() == u'\'' && FormulaStarts.contains(field.at(1)))
+    if (field.startsWith(u'\'') && GuardedStart(field))
         field.remove(0, 1);
     return field;
 }
 
-QList<CsvRecord> CsvRecords(QStringView text) {
+QList<CsvRecord> CsvRecords(QStringView text, QChar separator) {
     QList<CsvRecord> records;
     CsvRecord record;
     QString field;
@@ -66,7 +75,7 @@ QList<CsvRecord> CsvRecords(QStringView text) {
         started = true;
         if (c == u'"' && field.isEmpty())
             quoted = true;
-        else if (c == u',') {
+        else if (c == separator) {
             record.fields << field;
             field.clear();
         } else

@@ -9,7 +9,8 @@
 
 // A field as RFC 4180 wants it; text a spreadsheet would run as a formula is kept as text.
 QString CsvField(QString field);
-// A field as it was before CsvField guarded it against being run as a formula.
+// A field as it was before CsvField guarded it against being run as a formula: CsvText gives back
+// every text CsvField was given, whatever apostrophes it starts with.
 QString CsvText(QString field);
 
 struct CsvRecord {
@@ -17,6 +18,6 @@ struct CsvRecord {
     QStringList fields; // unquoted
     bool closed = true; // false: the text ended inside a quoted field
 };
-// The records of CSV text: lines end in CR LF or LF; quoted fields may hold commas, quotes and line
-// breaks. Empty lines are left out.
-QList<CsvRecord> CsvRecords(QStringView text);
+// The records of CSV text: lines end in CR LF or LF; quoted fields may hold the separator, quotes
+// and line breaks. Empty lines are left out. Spreadsheets set to a decimal comma separate with ';'.
+QList<CsvRecord> CsvRecords(QStringView text, QChar separator = u',');

@@ -129,6 +129,9 @@ void TestDayPlan::planCsv_data() {
         << Target()
         << CsvHeader + "早餐,\"牛奶,全脂\",250,135,,,\r\n早餐,\"\"\"特仑苏\"\"\",250,150,,,\r\n"
                        "早餐,'=1+2,1,3,,,\r\n合计,,,288,,,\r\n";
+    QTest::newRow("apostrophes before a formula")
+        << DayPlan{QDate(2026, 12, 9), {{"早餐", {{"'=已引", 1, 3}, {"'苹果", 1, 3}}}}, 6}
+        << Target() << CsvHeader + "早餐,''=已引,1,3,,,\r\n早餐,'苹果,1,3,,,\r\n合计,,,6,,,\r\n";
 }
 
 void TestDayPlan::planCsv() {

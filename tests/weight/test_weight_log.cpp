@@ -26,45 +26,62 @@ class TestWeightLog : public QObject {
 void TestWeightLog::trend_data() {
     QTest::addColumn<QString>("weighings");
     QTest::addColumn<double>("goal"); // 0: none
+    QTest::addColumn<int>("since");   // days from the last weighing to today
     QTest::addColumn<double>("latest");
     QTest::addColumn<QString>("summary");
     // 72.35 is a hair below the half in binary.
-    QTest::newRow("single weighing") << "2025-03-01=72.35" << 65.0 << 72.35 << "趋势 72.3 公斤";
+    QTest::newRow("single weighing")
+        << "2025-03-01=72.35" << 65.0 << 0 << 72.35 << "趋势 72.3 公斤";
     // Days 2 and 3 weigh 79.5 and 79: 80, 79.95, 79.855, 79.7195.
     QTest::newRow("gap interpolated")
-        << "2025-01-01=80;2025-01-04=78.5" << 0.0 << 79.7195 << "趋势 79.7 公斤";
+        << "2025-01-01=80;2025-01-04=78.5" << 0.0 << 0 << 79.7195 << "趋势 79.7 公斤";
     QTest::newRow("six days: no rate")
-        << "2025-01-01=70;2025-01-06=69.5" << 69.0 << 69.868559 << "趋势 69.9 公斤";
+        << "2025-01-01=70;2025-01-06=69.5" << 69.0 << 0 << 69.868559 << "趋势 69.9 公斤";
     // Slope of the 7 trend days -0.0299737 a day; 0.8217031 kg to go: 27.4 days, so 28.
     QTest::newRow("seven days: rate and forecast")
-        << "2025-01-01=70;2025-01-07=69.4" << 69.0 << 69.8217031
+        << "2025-01-01=70;2025-01-07=69.4" << 69.0 << 0 << 69.8217031
         << "趋势 69.8 公斤，每周 -0.2 公斤；按目前趋势，预计 2025年2月4日 达到 69 公斤";
-    QTest::newRow("moving away") << "2025-01-01=70;2025-01-07=69.4" << 72.0 << 69.8217031
+    QTest::newRow("28 days from today, a week after the last weighing")
+        << "2025-01-01=70;2025-01-07=69.4" << 69.0 << 7 << 69.8217031
+        << "趋势 69.8 公斤，每周 -0.2 公斤；按目前趋势，预计 2025年2月11日 达到 69 公斤";
+    QTest::newRow("last weighing eight days ago")
+        << "2025-01-01=70;2025-01-07=69.4" << 69.0 << 8 << 69.8217031
+        << "趋势 69.8 公斤，每周 -0.2 公斤；最近一次称重是在 2025年1月7日，请先称重再预计";
+    QTest::newRow("moving away") << "2025-01-01=70;2025-01-07=69.4" << 72.0 << 0 << 69.8217031
                                  << "趋势 69.8 公斤，每周 -0.2 公斤；按目前趋势，不会达到目标体重";
-    QTest::newRow("flat") << "2025-01-01=70;2025-01-07=70" << 65.0 << 70.0
+    QTest::newRow("flat") << "2025-01-01=70;2025-01-07=70" << 65.0 << 0 << 70.0
                           << "趋势 70 公斤，每周 0 公斤；按目前趋势，不会达到目标体重";
     // 69 + 1.5 × 0.9^7; the slope of 69 + 1.5 × 0.9^n over n = 0..7 is -0.1111812 a day.
-    QTest::newRow("goal passed") << "2025-01-01=70.5;2025-01-02=69;2025-01-08=69" << 69.8
-                                 << 69.71744535 << "趋势 69.7 公斤，每周 -0.8 公斤；已达到目标体重";
+    QTest::newRow("below the goal and falling")
+        << "2025-01-01=70.5;2025-01-02=69;2025-01-08=69" << 69.8 << 0 << 69.71744535
+        << "趋势 69.7 公斤，每周 -0.8 公斤；按目前趋势，不会达到目标体重";
     QTest::newRow("at the goal to 0.1 kg")
-        << "2025-01-01=70.5;2025-01-02=69;2025-01-08=69" << 69.68 << 69.71744535
+        << "2025-01-01=70.5;2025-01-02=69;2025-01-08=69" << 69.68 << 0 << 69.71744535
         << "趋势 69.7 公斤，每周 -0.8 公斤；已达到目标体重";
+    // Two years at 86 bring the trend there; four weeks down to 83 leave it at 83.91382 going
+    // down 0.0799 a day: 8.91 kg to go take 112 days. The goal lies above the first weighing.
+    QTest::newRow("goal below the trend, above the first weighing")
+        << "2023-01-01=70;2023-02-01=86;2024-12-01=86;2024-12-29=83" << 75.0 << 0 << 83.91382005
+        << "趋势 83.9 公斤，每周 -0.6 公斤；按目前趋势，预计 2025年4月20日 达到 75 公斤";
     // 70 + 20 × 0.9^n for 101 days: flat over the last 28 days, -0.67 a week over all of them.
     QTest::newRow("rate over the last 28 days")
-        << "2025-01-01=90;2025-01-02=70;2025-04-11=70" << 0.0 << 70.000531228
+        << "2025-01-01=90;2025-01-02=70;2025-04-11=70" << 0.0 << 0 << 70.000531228
         << "趋势 70 公斤，每周 0 公斤";
 }
 
 void TestWeightLog::trend() {
     QFETCH(QString, weighings);
     QFETCH(double, goal);
+    QFETCH(int, since);
     QFETCH(double, latest);
     QFETCH(QString, summary);
     const QList<Weighing> log = Weighings(weighings);
     const Trend trend = TrendOf(log);
     QCOMPARE(trend.values.size(), log.constFirst().day.daysTo(log.constLast().day) + 1);
     QVERIFY(qAbs(trend.Latest() - latest) < 1e-8);
-    QCOMPARE(SummaryText(log, trend, goal ? std::optional(goal) : std::nullopt), summary);
+    QCOMPARE(SummaryText(trend, goal ? std::optional(goal) : std::nullopt,
+                         log.constLast().day.addDays(since)),
+             summary);
 }
 
 void TestWeightLog::typedKg_data() {
@@ -109,6 +126,30 @@ void TestWeightLog::importCsv_data() {
                         << "";
     QTest::newRow("no heading") << QByteArray("2025-01-02,70\n") << "2025-01-02=70"
                                 << "";
+    // 176.4 lb = 80.013694068 kg.
+    QTest::newRow("title above the heading")
+        << QByteArray("Weight export\r\nDate,Weight (lb)\r\n2025-01-02,176.4\r\n")
+        << "2025-01-02=80.01"
+        << "";
+    QTest::newRow("Excel's sep line, decimal comma")
+        << QByteArray("sep=;\nDate;Weight (lbs)\n2025-01-02;176,4\n") << "2025-01-02=80.01"
+        << "";
+    QTest::newRow("tabs, 时间 for the date")
+        << QByteArray("时间\t体重\n2025-01-02 07:30\t70\n") << "2025-01-02=70"
+        << "";
+    QTest::newRow("unit neither kilograms nor pounds")
+        << QByteArray("Date,Weight (st)\n2025-01-02,12.5\n2025-01-03,80 kg\n") << "2025-01-03=80"
+        << "第 2 行：看不出“Weight (st)”是公斤还是磅";
+    QTest::newRow("title without a heading")
+        << QByteArray("Weight log (lb)\n2025-01-02,176.4\n") << ""
+        << "第 1 行：日期无法识别|第 2 行：没有表头，看不出体重是公斤还是磅";
+    QTest::newRow("the weight itself before a kind of weight")
+        << QByteArray("Date,Lean weight,Weight\n2025-01-02,60,80\n") << "2025-01-02=80"
+        << "";
+    QTest::newRow("line break in a quoted note")
+        << QByteArray("Date,Note,Weight\n2025-01-02,\"after\nthe run\",80\n2025-01-03,,abc\n")
+        << "2025-01-02=80"
+        << "第 4 行：体重不是数字";
     QTest::newRow("refusals")
         << QByteArray("Date,Weight\n2025-13-01,70\n2025-01-05,heavy\n2025-01-06,19.9\n"
                       "2025-01-07,300.5\n2025-06-02,70\n2025-06-01,70\n2025-06-01,71\n")

@@ -2,6 +2,7 @@
 
 #include "body/core/input_rules.h"
 #include "body/core/leading_number.h"
+#include "frame/core/csv.h"
 #include "frame/core/numbers.h"
 
 #include <QRegularExpression>
@@ -88,31 +89,33 @@ Trend TrendOf(const QList<Weighing>& weighings) {
     return trend;
 }
 
-QString ForecastText(const Trend& trend, double start, double goal) {
+QString ForecastText(const Trend& trend, double goal, QDate today) {
     if (trend.IsEmpty() || !trend.weeklyRate)
         return {};
+    if (trend.Last().daysTo(today) > StaleDays)
+        return QStringLiteral("最近一次称重是在 %1，请先称重再预计").arg(ChineseDate(trend.Last()));
     const double now = trend.Latest();
-    const bool down = goal < start;
-    if (RoundHalfEven(now, 1) == RoundHalfEven(goal, 1) || (down ? now <= goal : now >= goal))
+    // As the line shows both: a trend of 69.7 is at a goal of 69.68.
+    if (RoundHalfEven(now, 1) == RoundHalfEven(goal, 1))
         return QStringLiteral("已达到目标体重");
     const double rate = *trend.weeklyRate;
+    const bool down = goal < now;
     // A rate shown as 0 is flat: it would put the day decades away.
     if (RoundHalfEven(rate, 1) == 0 || (down ? rate > 0 : rate < 0))
         return QStringLiteral("按目前趋势，不会达到目标体重");
     const auto days = qint64(std::ceil((goal - now) / (rate / 7)));
     return QStringLiteral("按目前趋势，预计 %1 达到 %2 公斤")
-        .arg(ChineseDate(trend.Last().addDays(days)), FormatNumber(goal));
+        .arg(ChineseDate(today.addDays(days)), FormatNumber(goal));
 }
 
-QString SummaryText(const QList<Weighing>& weighings, const Trend& trend,
-                    std::optional<double> goal) {
+QString SummaryText(const Trend& trend, std::optional<double> goal, QDate today) {
     if (trend.IsEmpty())
         return QStringLiteral("还没有体重记录");
     QString text = QStringLiteral("趋势 %1 公斤").arg(Kg(trend.Latest()));
     if (trend.weeklyRate) {
         text += QStringLiteral("，每周 %1 公斤").arg(Kg(*trend.weeklyRate));
         if (goal)
-            text += QStringLiteral("；") + ForecastText(trend, weighings.constFirst().kg, *goal);
+            text += QStringLiteral("；") + ForecastText(trend, *goal, today);
     }
     return text;
 }
@@ -128,34 +131,11 @@ QByteArray ExportCsv(const QList<Weighing>& weighings, const Trend& trend) {
 
 namespace {
 
-// One line of a CSV: fields split at the separator outside double quotes, "" inside them a quote.
-QStringList Fields(const QString& line, QChar separator) {
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted && c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
-            field += c;
-            ++i;
-        } else if (c == u'"') {
-            quoted = !quoted;
-        } else if (c == separator && !quoted) {
-            fields.append(field.trimmed());
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields.append(field.trimmed());
-    return fields;
-}
-
 // 2024-03-02, 2024/3/2, 2024.3.2, 2024年3月2日, with a time of day after it or not.
 std::optional<QDate> ParseDate(const QString& text) {
     static const QRegularExpression date(QStringLiteral(
         "^(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/.月]\\s*(\\d{1,2})\\s*日?(?:[T\\s].*)?$"));
-    const QRegularExpressionMatch match = date.match(text);
+    const QRegularExpressionMatch match = date.match(text.trimmed());
     if (!match.hasMatch())
         return std::nullopt;
     const QDate day(match.captured(1).toInt(), match.captured(2).toInt(),
@@ -163,55 +143,150 @@ std::optional<QDate> ParseDate(const QString& text) {
     return day.isValid() ? std::optional(day) : std::nullopt;
 }
 
-bool InPounds(const QString& text) {
-    const QString lower = text.toLower();
-    return lower.contains(QStringLiteral("lb")) || lower.contains(u'磅');
+enum class Unit { Kilograms, Pounds, Unclear };
+
+// "Weight (lb)" is "Weight" and "lb"; "体重（公斤）" is "体重" and "公斤".
+std::pair<QString, QString> NameAndUnit(const QString& heading) {
+    static const QRegularExpression bracketed(
+        QStringLiteral("^(.*?)\\s*[(（\\[]\\s*(.*?)\\s*[)）\\]]$"));
+    const QString trimmed = heading.trimmed().toLower();
+    const QRegularExpressionMatch match = bracketed.match(trimmed);
+    if (!match.hasMatch())
+        return {trimmed, {}};
+    return {match.captured(1), match.captured(2)};
 }
 
-// A weight cell: a plain decimal number with or without a unit; a unit in the cell decides over
-// the column's. Kilograms to two decimals.
-std::optional<double> ParseWeight(const QString& text, bool pounds) {
+// A heading without a unit means kilograms, as this log's own export and a plain "Date,Weight"
+// do; a unit other than kilograms or pounds ("st", "斤") is not guessed at.
+Unit UnitOf(const QString& heading) {
+    const QString lower = heading.toLower();
+    const bool pounds = lower.contains(QStringLiteral("lb")) || lower.contains(u'磅') ||
+                        lower.contains(QStringLiteral("pound"));
+    const bool kilograms =
+        lower.contains(QStringLiteral("kg")) || lower.contains(QStringLiteral("公斤")) ||
+        lower.contains(QStringLiteral("千克")) || lower.contains(QStringLiteral("kilo"));
+    if (pounds != kilograms)
+        return pounds ? Unit::Pounds : Unit::Kilograms;
+    return pounds || !NameAndUnit(heading).second.isEmpty() ? Unit::Unclear : Unit::Kilograms;
+}
+
+struct Cell {
+    double value = 0;
+    std::optional<Unit> unit; // the cell's own, which decides over the column's
+};
+
+// A plain decimal number with or without a unit; a decimal comma where ',' does not separate.
+std::optional<Cell> ParseWeight(QString text, QChar separator) {
     static const QRegularExpression weight(
         QStringLiteral("^\\+?(\\d+(?:\\.\\d*)?|\\.\\d+)\\s*(kgs?|公斤|千克|lbs?|磅)?$"),
         QRegularExpression::CaseInsensitiveOption);
+    text = text.trimmed();
+    if (separator != u',')
+        text.replace(u',', u'.');
     const QRegularExpressionMatch match = weight.match(text);
     if (!match.hasMatch())
         return std::nullopt;
-    const QString unit = match.captured(2);
-    if (!unit.isEmpty())
-        pounds = InPounds(unit);
-    const double value = match.captured(1).toDouble();
-    return RoundHalfEven(pounds ? value * KgPerPound : value, 2);
+    Cell cell{match.captured(1).toDouble(), std::nullopt};
+    if (!match.captured(2).isEmpty())
+        cell.unit = UnitOf(match.captured(2));
+    return cell;
 }
 
 struct Columns {
     qsizetype date = 0;
     qsizetype weight = 1;
-    bool pounds = false;
+    Unit unit = Unit::Kilograms;
+    QString heading; // the weight column's; empty without a heading row
 };
 
-// The columns a heading row names; nothing when the row names no date column.
+// The columns a heading row names; nothing when the row names no date column or holds a date.
 std::optional<Columns> ColumnsOf(const QStringList& heading) {
-    auto find = [&heading](auto&& names) -> qsizetype {
-        for (qsizetype i = 0; i < heading.size(); ++i)
-            if (names(heading[i].toLower()))
-                return i;
-        return -1;
-    };
+    static const QRegularExpression dateWord(QStringLiteral("\\bdate"));
+    static const QRegularExpression timeWord(QStringLiteral("\\btime"));
+    if (heading.size() < 2 || std::any_of(heading.cbegin(), heading.cend(), [](const QString& h) {
+            return ParseDate(h).has_value();
+        }))
+        return std::nullopt;
+    qsizetype date = -1;
+    qsizetype time = -1; // "时间,体重": the date column when none says date
+    qsizetype exact = -1;
+    qsizetype loose = -1;
+    for (qsizetype i = 0; i < heading.size(); ++i) {
+        const QString name = NameAndUnit(heading[i]).first;
+        if (name.contains(QStringLiteral("日期")) || dateWord.match(name).hasMatch()) {
+            date = date < 0 ? i : date;
+        } else if (name.contains(QStringLiteral("时间")) || timeWord.match(name).hasMatch()) {
+            time = time < 0 ? i : time;
+        } else if (name == QStringLiteral("体重") || name == QStringLiteral("weight") ||
+                   name == QStringLiteral("body weight")) {
+            exact = exact < 0 ? i : exact;
+        } else if ((name.contains(QStringLiteral("体重")) ||
+                    name.contains(QStringLiteral("weight"))) &&
+                   !name.contains(QStringLiteral("趋势")) &&
+                   !name.contains(QStringLiteral("trend"))) {
+            loose = loose < 0 ? i : loose; // "Lean weight", "Weight lbs"
+        }
+    }
     Columns columns;
-    columns.date = find([](const QString& h) {
-        return h.contains(QStringLiteral("日期")) || h.contains(QStringLiteral("date"));
-    });
+    columns.date = date >= 0 ? date : time;
     if (columns.date < 0)
         return std::nullopt;
-    columns.weight = find([](const QString& h) {
-        return (h.contains(QStringLiteral("体重")) || h.contains(QStringLiteral("weight"))) &&
-               !h.contains(QStringLiteral("趋势")) && !h.contains(QStringLiteral("trend"));
-    });
-    if (columns.weight < 0) // "Date,Mass": the first other column
-        columns.weight = columns.date == 0 ? 1 : 0;
-    columns.pounds = InPounds(heading.value(columns.weight));
+    columns.weight = exact >= 0 ? exact : loose >= 0 ? loose : columns.date == 0 ? 1 : 0;
+    columns.heading = heading[columns.weight].trimmed();
+    columns.unit = UnitOf(columns.heading);
     return columns;
+}
+
+// How a file lays out its weighings: a title and Excel's "sep=;" may come before the heading.
+struct Layout {
+    QChar separator = u',';
+    qsizetype skip = 0; // records before the weighings
+    Columns columns;
+};
+
+constexpr int HeadingLines = 5;
+
+// ",,," is how a spreadsheet writes an empty row.
+bool Blank(const CsvRecord& record) {
+    return std::all_of(record.fields.cbegin(), record.fields.cend(),
+                       [](const QString& field) { return field.trimmed().isEmpty(); });
+}
+
+Layout LayoutOf(const QString& text) {
+    qsizetype end = 0;
+    for (int line = 0; line <= HeadingLines && end >= 0; ++line)
+        end = text.indexOf(u'\n', end + (line ? 1 : 0));
+    const QString head = end < 0 ? text : text.left(end + 1);
+    static const QRegularExpression sepLine(QStringLiteral("^sep=([^\"\\r\\n])\\r?(\\n|$)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch sep = sepLine.match(head);
+    const QList<QChar> separators =
+        sep.hasMatch() ? QList<QChar>{sep.captured(1).front()} : QList<QChar>{u',', u';', u'\t'};
+    const qsizetype first = sep.hasMatch() ? 1 : 0;
+    for (QChar separator : separators) {
+        const QList<CsvRecord> records = CsvRecords(head, separator);
+        for (qsizetype i = first; i < std::min<qsizetype>(records.size(), first + HeadingLines);
+             ++i)
+            if (const auto columns = ColumnsOf(records[i].fields))
+                return {separator, i + 1, *columns};
+    }
+    // No heading: the date and the weight are the first two columns of the first dated line; a
+    // line above it, a title, may have named a unit.
+    for (QChar separator : separators) {
+        const QList<CsvRecord> records = CsvRecords(head, separator);
+        bool titled = false;
+        for (qsizetype i = first; i < records.size(); ++i) {
+            if (records[i].fields.size() >= 2 && ParseDate(records[i].fields[0])) {
+                Layout layout{separator, first, {}};
+                layout.columns.unit = titled ? Unit::Unclear : Unit::Kilograms;
+                return layout;
+            }
+            titled = titled || !Blank(records[i]);
+        }
+    }
+    Layout layout{separators.constFirst(), first, {}};
+    layout.columns.unit = Unit::Unclear;
+    return layout;
 }
 
 } // namespace
@@ -221,54 +296,51 @@ CsvWeighings ParseCsv(const QByteArray& csv, QDate today) {
     QString text = QString::fromUtf8(csv);
     if (text.startsWith(u'\uFEFF'))
         text.remove(0, 1);
-    const QStringList lines = text.split(u'\n');
-    const QString firstLine = lines.value(0);
-    const QChar separator = firstLine.contains(u',')    ? u','
-                            : firstLine.contains(u';')  ? u';'
-                            : firstLine.contains(u'\t') ? u'\t'
-                                                        : u',';
-    Columns columns;
-    qsizetype start = 0;
-    if (const auto named = ColumnsOf(Fields(firstLine, separator))) {
-        columns = *named;
-        start = 1;
-    }
+    const Layout layout = LayoutOf(text);
+    const Columns& columns = layout.columns;
+    const QList<CsvRecord> records = CsvRecords(text, layout.separator);
     QList<QDate> seen;
-    auto refuse = [&result](qsizetype line, const QString& why) {
+    auto refuse = [&result](const CsvRecord& record, const QString& why) {
         ++result.refused;
-        result.reasons.append(QStringLiteral("第 %1 行：%2").arg(line + 1).arg(why));
+        result.reasons.append(QStringLiteral("第 %1 行：%2").arg(record.line).arg(why));
     };
-    for (qsizetype line = start; line < lines.size(); ++line) {
-        QString content = lines[line];
-        if (content.endsWith(u'\r'))
-            content.chop(1);
-        if (content.trimmed().isEmpty())
+    for (qsizetype i = layout.skip; i < records.size(); ++i) {
+        const CsvRecord& record = records[i];
+        if (Blank(record))
             continue;
-        const QStringList fields = Fields(content, separator);
-        const auto day = ParseDate(fields.value(columns.date));
+        const auto day = ParseDate(record.fields.value(columns.date));
         if (!day) {
-            refuse(line, QStringLiteral("日期无法识别"));
+            refuse(record, QStringLiteral("日期无法识别"));
             continue;
         }
         if (*day > today) {
-            refuse(line, QStringLiteral("日期晚于今天"));
+            refuse(record, QStringLiteral("日期晚于今天"));
             continue;
         }
-        const auto kg = ParseWeight(fields.value(columns.weight), columns.pounds);
-        if (!kg) {
-            refuse(line, QStringLiteral("体重不是数字"));
+        const auto cell = ParseWeight(record.fields.value(columns.weight), layout.separator);
+        if (!cell) {
+            refuse(record, QStringLiteral("体重不是数字"));
             continue;
         }
-        if (*kg < MinKg || *kg > MaxKg) {
-            refuse(line, QStringLiteral("体重不在 20 到 300 公斤之间"));
+        const Unit unit = cell->unit.value_or(columns.unit);
+        if (unit == Unit::Unclear) {
+            refuse(record, columns.heading.isEmpty()
+                               ? QStringLiteral("没有表头，看不出体重是公斤还是磅")
+                               : QStringLiteral("看不出“%1”是公斤还是磅").arg(columns.heading));
+            continue;
+        }
+        const double kg =
+            RoundHalfEven(unit == Unit::Pounds ? cell->value * KgPerPound : cell->value, 2);
+        if (kg < MinKg || kg > MaxKg) {
+            refuse(record, QStringLiteral("体重不在 20 到 300 公斤之间"));
             continue;
         }
         if (seen.contains(*day)) {
-            refuse(line, QStringLiteral("这一天在前面的行里已有体重"));
+            refuse(record, QStringLiteral("这一天在前面的行里已有体重"));
             continue;
         }
         seen.append(*day);
-        result.weighings.append({*day, *kg});
+        result.weighings.append({*day, kg});
     }
     return result;
 }

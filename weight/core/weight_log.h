@@ -63,21 +63,27 @@ struct Trend {
 QList<double> DailyWeights(const QList<Weighing>& weighings);
 Trend TrendOf(const QList<Weighing>& weighings);
 
-// start is the first weighing: a goal below it is reached going down, any other going up.
-// "按目前趋势，预计 2027年3月2日 达到 65 公斤", "按目前趋势，不会达到目标体重" or
-// "已达到目标体重"; nothing without a rate.
-QString ForecastText(const Trend& trend, double start, double goal);
+// A trend whose last weighing is older than this says nothing about today.
+inline constexpr int StaleDays = 7;
+
+// A goal below the trend is reached going down, one above it going up; the day is counted from
+// today. "按目前趋势，预计 2027年3月2日 达到 65 公斤", "按目前趋势，不会达到目标体重",
+// "已达到目标体重" (the trend at the goal to 0.1 kg) or, after StaleDays without a weighing,
+// "最近一次称重是在 2024年1月6日，请先称重再预计"; nothing without a rate.
+QString ForecastText(const Trend& trend, double goal, QDate today);
 // "趋势 72.4 公斤，每周 -0.4 公斤；<forecast>", the rate and forecast only once there is a rate.
-QString SummaryText(const QList<Weighing>& weighings, const Trend& trend,
-                    std::optional<double> goal);
+QString SummaryText(const Trend& trend, std::optional<double> goal, QDate today);
 
 // UTF-8 with a byte-order mark, CR LF: 日期,体重（公斤）,趋势（公斤）, a row per weighing.
 QByteArray ExportCsv(const QList<Weighing>& weighings, const Trend& trend);
 
-// A CSV of weighings as this log or another tracker writes it: a date column and a weight column
-// found by their headings ("日期"/"Date", "体重"/"Weight"; pounds when the heading says "lb",
-// "lbs" or "磅"), the first two columns without headings. Dates YYYY-MM-DD or YYYY/M/D, weights
-// with or without a unit.
+// A CSV of weighings as this log or another tracker writes it, separated by ',', ';' or tabs or
+// as Excel's "sep=X" line says. A date column and a weight column are found by their headings
+// ("日期"/"Date", else "时间"/"Time"; "体重"/"Weight", the exact name before one that merely
+// holds it) in the first five lines, titles above them left out; without a heading they are the
+// first two columns.
+// Pounds when the heading says "lb" or "磅"; a weight without a unit is refused when neither the
+// heading nor the cell tells kilograms from pounds. Dates YYYY-MM-DD or YYYY/M/D.
 struct CsvWeighings {
     QList<Weighing> weighings; // in the file's order, one a day
     int refused = 0;
