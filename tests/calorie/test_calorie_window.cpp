@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -824,8 +825,8 @@ const NutrientTable TestNutrients{
     {QStringLiteral("食物3"), {{20, 5, 0}, QStringLiteral("USDA SR28"), "10219"}},
 };
 
-// The food list's menu opened with the Menu key, its "数据来源" chosen.
-void ChooseSource(Form_卡路里计算器& window) {
+// The food list's menu opened with the Menu key or a right click on the row, its "数据来源" chosen.
+void ChooseSource(Form_卡路里计算器& window, bool click) {
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &window, [&] {
         if (QApplication::activePopupWidget() != window.Pop_ListView())
@@ -835,7 +836,14 @@ void ChooseSource(Form_卡路里计算器& window) {
         window.Pop_ListView()->close();
     });
     poll.start(10);
-    Key(Qt::Key_Menu);
+    if (!click) {
+        Key(Qt::Key_Menu);
+        return;
+    }
+    QTreeWidget* list = window.ListView_食物列表();
+    const QPoint at = list->visualItemRect(list->currentItem()).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &event);
 }
 
 } // namespace
@@ -851,10 +859,11 @@ void TestCalorieWindow::nutrients_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("source"); // the first line of "数据来源"
+    QTest::addColumn<bool>("click");     // its menu opened by a right click, not the Menu key
     QTest::newRow("off, as before")
         << false << false << QList<int>{0, 0, 0, 1} << 0 << QString() << 1
         << "蛋白质 2.6 克，脂肪 0.3 克，碳水化合物 25.9 克（每100克）"
-        << "食物2：食品營養成分資料集，记录 A0500101";
+        << "食物2：食品營養成分資料集，记录 A0500101" << false;
     QTest::newRow("the day and the selected meal")
         << false << true << QList<int>{2, 2, 0, 0, 0, 1} << 0
         << "全天：蛋白质 12.9 克（29%），脂肪 3 克（15%），碳水化合物 39.7 克（88%）\n"
@@ -862,21 +871,21 @@ void TestCalorieWindow::nutrients_data() {
         << 2
         << "蛋白质 20 克，脂肪 5 克，碳水化合物 0 克（每100克）；"
            "蛋白质 10 克，脂肪 2.5 克，碳水化合物 0 克（每50克）"
-        << "食物3：USDA SR28，记录 10219";
+        << "食物3：USDA SR28，记录 10219" << true;
     QTest::newRow("foods without nutrients are said")
         << true << true << QList<int>{2, 0, 2, 4, 2, 5} << 0
         << "全天：蛋白质 0.3 克（0%），脂肪 0.2 克（0%），碳水化合物 13.8 克（4%）\n"
            "午餐：蛋白质 0.3 克（0%），脂肪 0.2 克（0%），碳水化合物 13.8 克（4%）\n"
            "2 种食物没有营养素数据"
         << 4 << "蛋白质 —，脂肪 —，碳水化合物 —"
-        << "食物5：没有营养素数据";
+        << "食物5：没有营养素数据" << false;
     QTest::newRow("what is left of a protein goal")
         << false << true << QList<int>{0, 1} << 84
         << "全天：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
            "早餐：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
            "蛋白质目标 84 克，还可摄入 81.4 克"
         << 0 << "蛋白质 0.3 克，脂肪 0.2 克，碳水化合物 13.8 克（每100克）"
-        << "食物1：USDA SR28，记录 09003";
+        << "食物1：USDA SR28，记录 09003" << true;
 }
 
 void TestCalorieWindow::nutrients() {
@@ -888,6 +897,7 @@ void TestCalorieWindow::nutrients() {
     QFETCH(int, row);
     QFETCH(QString, description);
     QFETCH(QString, source);
+    QFETCH(bool, click);
     QTemporaryDir data; // a diary of this row's own
     qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     const auto back = qScopeGuard([this] {
@@ -930,7 +940,7 @@ void TestCalorieWindow::nutrients() {
     SetMessageObserver([&](const QString& text) { said << text; });
     window.ListView_食物列表()->setFocus();
     SelectFood(row);
-    ChooseSource(window);
+    ChooseSource(window, click);
     SetMessageObserver(FailOnMessage);
     QCOMPARE(said.size(), 1);
     QCOMPARE(said[0].section(u'\n', 0, 0), source);
