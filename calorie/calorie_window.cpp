@@ -82,7 +82,7 @@ Form_卡路里计算器::NutrientsOf(const QString& foodName) const {
 
 方法_卡路里计算器::DayModel::Keeper Form_卡路里计算器::Keeper() {
     return [this](方法_卡路里计算器::Change& change) {
-        if (!DiaryOn() || m_store->Apply(m_day.Date(), change))
+        if (!DiaryOn() || m_store->Days().Apply(m_day.Date(), change))
             return true;
         ShowMessage(this, m_store->Problem());
         return false;
@@ -94,7 +94,7 @@ void Form_卡路里计算器::SetStore(std::unique_ptr<方法_卡路里计算器
 }
 
 bool Form_卡路里计算器::DiaryOn() const {
-    return m_store && m_store->IsOpen() && m_store->DiaryOn();
+    return m_store && m_store->IsOpen() && m_store->Settings().DiaryOn();
 }
 
 // The day the tree shows, for everyone and for screen readers; only while the diary is on.

@@ -49,7 +49,7 @@ void ShowDateLine(Form_卡路里计算器& form) {
 
 // The day as the diary holds it now: another program may have changed it meanwhile.
 void Load(Form_卡路里计算器& form, QDate date) {
-    form.Day().Reset(date, form.DiaryOn() ? form.Store()->Day(date) : DayMeals{});
+    form.Day().Reset(date, form.DiaryOn() ? form.Store()->Days().Day(date) : DayMeals{});
     ShowDay(form);
     ShowDateLine(form);
     UpdateDiaryActions(form);
@@ -82,7 +82,7 @@ void InsertSavedMeal(Form_卡路里计算器& form, qint64 id) {
     const int meal = CurrentMeal(form);
     if (meal < 0 || !form.Store() || !form.Store()->IsOpen())
         return;
-    for (const SavedMeal& saved : form.Store()->SavedMeals())
+    for (const SavedMeal& saved : form.Store()->SavedMeals().All())
         if (saved.id == id)
             Do(form, form.Day().Adding(meal, saved.foods));
 }
@@ -91,11 +91,36 @@ void FillSavedMeals(Form_卡路里计算器& form, QMenu& submenu) {
     submenu.clear();
     if (!form.Store() || !form.Store()->IsOpen())
         return;
-    for (const SavedMeal& saved : form.Store()->SavedMeals()) {
+    for (const SavedMeal& saved : form.Store()->SavedMeals().All()) {
         QAction* action = submenu.addAction(MealTitle(saved.name, saved.Kcal()));
         QObject::connect(action, &QAction::triggered, &form,
                          [&form, id = saved.id] { InsertSavedMeal(form, id); });
     }
+}
+
+// Runs work once the window has painted for the first time.
+void AfterFirstPaint(QWidget& window, std::function<void()> work) {
+    class Watcher final : public QObject {
+      public:
+        Watcher(QWidget& window, std::function<void()> work)
+            : QObject(&window), m_work(std::move(work)) {
+            window.installEventFilter(this);
+        }
+
+      protected:
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint && m_work) {
+                watched->removeEventFilter(this);
+                QTimer::singleShot(0, watched, std::exchange(m_work, {}));
+                deleteLater();
+            }
+            return false;
+        }
+
+      private:
+        std::function<void()> m_work;
+    };
+    new Watcher(window, std::move(work));
 }
 
 QAction* Find(const Form_卡路里计算器& form, const char* name) {
@@ -111,6 +136,14 @@ void OpenDiary(Form_卡路里计算器& form) {
         form.SetStore(std::move(store));
     if (state != DiaryStore::State::Missing && state != DiaryStore::State::Open)
         QTimer::singleShot(0, &form, [&form] { ShowMessage(&form, form.Store()->Problem()); });
+    // Counting the rows that cannot be read takes a pass over the whole file: after the first
+    // frame.
+    if (state == DiaryStore::State::Open)
+        AfterFirstPaint(form, [&form] {
+            const QString notice = form.Store() ? form.Store()->UnreadableNotice() : QString();
+            if (!notice.isEmpty())
+                ShowMessage(&form, notice);
+        });
     Load(form, Today());
 }
 
@@ -121,15 +154,21 @@ void SetDiaryOn(Form_卡路里计算器& form, bool on) {
         DiaryStore* store = MadeStore(form);
         if (!store)
             return;
-        // The day on screen joins what the diary already holds for today.
+        // Only what was planned while the diary was off joins today: an entry with an id is the
+        // diary's already, on its own day.
         DayModel today;
-        today.Reset(Today(), store->Day(Today()));
+        today.Reset(Today(), store->Days().Day(Today()));
         Change change;
-        for (int meal = 0; meal < MealCount; ++meal)
-            change += today.Adding(meal, form.Day().Foods(meal));
-        if (!store->SetDiaryOn(true) || (!change.isEmpty() && !store->Apply(Today(), change))) {
+        for (int meal = 0; meal < MealCount; ++meal) {
+            QList<FoodEntry> planned;
+            for (const FoodEntry& food : form.Day().Foods(meal)) {
+                if (food.id == 0)
+                    planned << food;
+            }
+            change += today.Adding(meal, planned);
+        }
+        if (!store->Settings().TurnOnWith(Today(), change)) {
             ShowMessage(&form, store->Problem());
-            store->SetDiaryOn(false);
             return;
         }
         Load(form, Today());
@@ -140,9 +179,9 @@ void SetDiaryOn(Form_卡路里计算器& form, bool on) {
         &form,
         QStringLiteral("日记中记有 %1 天的餐单。不再记住每天的餐单后，要保留日记以后再用，还是把它"
                        "连同常用餐和体重记录一起删除？")
-            .arg(store->DaysWithEntries().size()),
+            .arg(store->Days().DaysWithEntries().size()),
         {QStringLiteral("保留"), QStringLiteral("删除")});
-    if (answer == 0 && !store->SetDiaryOn(false))
+    if (answer == 0 && !store->Settings().SetDiaryOn(false))
         ShowMessage(&form, store->Problem());
     if (answer == 1) {
         if (store->Delete())
@@ -175,7 +214,7 @@ void AskDate(Form_卡路里计算器& form) {
     planned.setFontWeight(QFont::Bold);
     planned.setForeground(QColor(0xFF, 0x33, 0xAA));
     planned.setToolTip(QStringLiteral("有记录"));
-    for (const QDate& day : form.Store()->DaysWithEntries())
+    for (const QDate& day : form.Store()->Days().DaysWithEntries())
         calendar->setDateTextFormat(day, planned);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -214,12 +253,12 @@ void SaveMealAs(Form_卡路里计算器& form) {
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QString chosen = name->text().trimmed();
-    if (form.Store() && form.Store()->IsOpen() && form.Store()->SavedMealNamed(chosen) &&
+    if (form.Store() && form.Store()->IsOpen() && form.Store()->SavedMeals().Named(chosen) &&
         AskChoice(&form, QStringLiteral("已有名为“%1”的常用餐，要替换它吗？").arg(chosen),
                   {QStringLiteral("替换"), QStringLiteral("取消")}) != 0)
         return;
     DiaryStore* store = MadeStore(form);
-    if (store && !store->SaveMeal(chosen, form.Day().Foods(meal)))
+    if (store && !store->SavedMeals().Save(chosen, form.Day().Foods(meal)))
         ShowMessage(&form, store->Problem());
 }
 
@@ -248,7 +287,7 @@ class SavedMealsList final : public QTreeWidget {
         if (event->key() == Qt::Key_Delete && currentItem()) {
             QTreeWidgetItem* meal =
                 currentItem()->parent() ? currentItem()->parent() : currentItem();
-            if (!m_store.DeleteMeal(meal->data(0, Qt::UserRole).toLongLong()))
+            if (!m_store.SavedMeals().Delete(meal->data(0, Qt::UserRole).toLongLong()))
                 ShowMessage(this, m_store.Problem());
             Fill();
             return;
@@ -264,7 +303,7 @@ class SavedMealsList final : public QTreeWidget {
                                                                           : currentItem())
                             : 0;
         clear();
-        for (const SavedMeal& saved : m_store.SavedMeals()) {
+        for (const SavedMeal& saved : m_store.SavedMeals().All()) {
             auto* meal = new QTreeWidgetItem(this, {saved.name, FormatNumber(saved.Kcal()) + Kcal});
             meal->setData(0, Qt::UserRole, saved.id);
             meal->setFlags(meal->flags() | Qt::ItemIsEditable);
@@ -280,7 +319,7 @@ class SavedMealsList final : public QTreeWidget {
     void Rename(QTreeWidgetItem* item) {
         const QString name = item->text(0).trimmed();
         if (item->parent() || name.isEmpty() ||
-            !m_store.RenameMeal(item->data(0, Qt::UserRole).toLongLong(), name)) {
+            !m_store.SavedMeals().Rename(item->data(0, Qt::UserRole).toLongLong(), name)) {
             if (!name.isEmpty() && !item->parent())
                 ShowMessage(this, m_store.Problem());
             // The list goes back to what is kept, after the editor has let go of the item.
@@ -316,12 +355,12 @@ void CopyPreviousMeal(Form_卡路里计算器& form) {
     const int meal = CurrentMeal(form);
     if (meal < 0 || !form.DiaryOn())
         return;
-    const auto day = form.Store()->PreviousDayWith(form.Day().Date(), meal);
+    const auto day = form.Store()->Days().PreviousDayWith(form.Day().Date(), meal);
     if (!day) {
         ShowMessage(&form, QStringLiteral("之前的日子里没有记录过%1。").arg(Meals[meal]));
         return;
     }
-    Do(form, form.Day().Adding(meal, form.Store()->Day(*day)[meal]));
+    Do(form, form.Day().Adding(meal, form.Store()->Days().Day(*day)[meal]));
 }
 
 void ExportDiary(Form_卡路里计算器& form) {
@@ -437,7 +476,8 @@ void UpdateDiaryActions(Form_卡路里计算器& form) {
         {"Pop_TreeView_Today", on},
         {"Pop_TreeView_GoToDate", on},
         {"Pop_TreeView_SaveMeal", planned},
-        {"Pop_TreeView_AddSavedMeal", meal >= 0 && stored && !form.Store()->SavedMeals().isEmpty()},
+        {"Pop_TreeView_AddSavedMeal",
+         meal >= 0 && stored && !form.Store()->SavedMeals().All().isEmpty()},
         {"Pop_TreeView_ManageMeals", stored},
         {"Pop_TreeView_PreviousMeal", on && meal >= 0},
         {"Pop_TreeView_ExportDiary", stored},

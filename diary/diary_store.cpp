@@ -1,57 +1,50 @@
 #include "diary/diary_store.h"
 
-#include "calorie/core/intake.h"
-#include "frame/core/csv.h"
-#include "frame/core/numbers.h"
+#include "diary/room.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSet>
 #include <QSqlError>
-#include <QStringDecoder>
 #include <QUrl>
-#include <QVariant>
 #include <QtEndian>
-#include <QtNumeric>
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cmath>
 
 namespace 方法_卡路里计算器 {
 
 namespace {
 
-const QString DiaryKey = QStringLiteral("diary");
 const QString MadeKey = QStringLiteral("made_folders");
 const QString BusyOption = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
-const QStringList CsvHeader{"日期", "餐次", "食物", "重量（克）", "热量（大卡）"};
-constexpr int KeptReasons = 5;
-constexpr double MaxGrams = 5000;
-constexpr double MaxKcal = 10000;
 
 // SQLite's primary result codes that tell the user something.
 constexpr int SqlitePerm = 3, SqliteBusy = 5, SqliteLocked = 6, SqliteReadOnly = 8, SqliteFull = 13,
               SqliteCantOpen = 14;
 
-// Steps[v] brings a diary of version v to v + 1; a new diary runs them all.
+// Steps[v] brings a diary of version v to v + 1; a new diary runs them all. A new table checks
+// its rows; the tables made before the checks are checked on reading.
 const std::array<QStringList, DiarySchemaVersion> Steps{{
     {
         "CREATE TABLE entries(id INTEGER PRIMARY KEY AUTOINCREMENT, day TEXT NOT NULL, "
         "meal INTEGER NOT NULL CHECK(meal BETWEEN 0 AND 5), name TEXT NOT NULL, hot REAL NOT NULL, "
-        "quantity REAL, grams REAL, kcal REAL NOT NULL)",
+        "quantity REAL, grams REAL, kcal REAL NOT NULL, CHECK(" +
+            EntryRule() + "))",
         "CREATE INDEX entries_by_day ON entries(day, meal, id)",
-        "CREATE TABLE saved_meals(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL UNIQUE)",
+        "CREATE TABLE saved_meals(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL UNIQUE "
+        "CHECK(typeof(name) = 'text'))",
         "CREATE TABLE saved_meal_foods(meal_id INTEGER NOT NULL REFERENCES saved_meals(id) "
         "ON DELETE CASCADE, pos INTEGER NOT NULL, name TEXT NOT NULL, hot REAL NOT NULL, "
-        "quantity REAL, grams REAL, kcal REAL NOT NULL, PRIMARY KEY(meal_id, pos))",
+        "quantity REAL, grams REAL, kcal REAL NOT NULL, PRIMARY KEY(meal_id, pos), CHECK(" +
+            FoodRule() + "))",
         "CREATE TABLE settings(key TEXT PRIMARY KEY, value TEXT NOT NULL)",
     },
     {
-        "CREATE TABLE weighings(day TEXT PRIMARY KEY, kg REAL NOT NULL)",
+        "CREATE TABLE weighings(day TEXT PRIMARY KEY, kg REAL NOT NULL, CHECK(" + WeighingRule() +
+            "))",
     },
 }};
 
@@ -148,92 +141,7 @@ DiaryStore::State Verdict(QSqlDatabase& db, int& version) {
     return State::Open;
 }
 
-QString DayText(QDate day) {
-    return day.toString(Qt::ISODate);
-}
-
-QVariant Bound(std::optional<double> value) {
-    return value ? QVariant(*value) : QVariant();
-}
-
-std::optional<double> Unbound(const QVariant& value) {
-    if (value.isNull())
-        return std::nullopt;
-    return value.toDouble();
-}
-
-// An entry from the columns id, name, hot, quantity, grams, kcal starting at first.
-FoodEntry EntryAt(const QSqlQuery& query, int first) {
-    return {query.value(first).toLongLong(),   query.value(first + 1).toString(),
-            query.value(first + 2).toDouble(), Unbound(query.value(first + 3)),
-            Unbound(query.value(first + 4)),   query.value(first + 5).toDouble()};
-}
-
-void BindFood(QSqlQuery& query, const FoodEntry& food) {
-    query.addBindValue(food.name);
-    query.addBindValue(food.listedKcal);
-    query.addBindValue(Bound(food.quantity));
-    query.addBindValue(Bound(food.grams));
-    query.addBindValue(food.kcal);
-}
-
-// A number field of the import: nothing when empty, NaN when not a number.
-std::optional<double> NumberField(const QString& field) {
-    if (field.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const double value = field.toDouble(&ok);
-    return ok ? value : qQNaN();
-}
-
-struct ImportRow {
-    QString day;
-    int meal = 0;
-    FoodEntry entry;
-};
-
-// Why a row of the import is refused; empty when it is sound and row holds it.
-QString RowProblem(const CsvRecord& record, ImportRow& row) {
-    if (!record.closed)
-        return QStringLiteral("引号没有配对");
-    if (record.fields.size() != CsvHeader.size())
-        return QStringLiteral("应有 %1 列，这一行有 %2 列")
-            .arg(CsvHeader.size())
-            .arg(record.fields.size());
-    const QString day = record.fields[0].trimmed();
-    if (day.size() != 10 || !QDate::fromString(day, Qt::ISODate).isValid())
-        return QStringLiteral("日期“%1”无法识别").arg(day);
-    const QString meal = record.fields[1].trimmed();
-    if (!Meals.contains(meal))
-        return QStringLiteral("餐次“%1”无法识别").arg(meal);
-    const QString name = CsvText(record.fields[2]);
-    if (name.trimmed().isEmpty())
-        return QStringLiteral("没有食物名称");
-    const QString gramsText = record.fields[3].trimmed();
-    const std::optional<double> grams = NumberField(gramsText);
-    if (grams && std::isnan(*grams))
-        return QStringLiteral("重量“%1”不是数字").arg(gramsText);
-    if (grams && !(*grams > 0 && *grams <= MaxGrams))
-        return QStringLiteral("重量 %1 克不合理，应大于 0、不超过 %2").arg(gramsText).arg(MaxGrams);
-    const QString kcalText = record.fields[4].trimmed();
-    const std::optional<double> kcal = NumberField(kcalText);
-    if (!kcal || std::isnan(*kcal))
-        return QStringLiteral("热量“%1”不是数字").arg(kcalText);
-    if (!(*kcal >= 0 && *kcal <= MaxKcal))
-        return QStringLiteral("热量 %1 大卡不合理，应在 0 到 %2 之间").arg(kcalText).arg(MaxKcal);
-    // Weighed again later in proportion to the weight it came with.
-    row = {day, static_cast<int>(Meals.indexOf(meal)), {0, name, *kcal, grams, grams, *kcal}};
-    return {};
-}
-
 } // namespace
-
-double SavedMeal::Kcal() const {
-    double sum = 0;
-    for (const FoodEntry& food : foods)
-        sum = Added(sum, food.kcal);
-    return sum;
-}
 
 QString DiaryStore::DefaultPath() {
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
@@ -440,307 +348,7 @@ bool DiaryStore::Write(const std::function<bool(QSqlDatabase& db)>& work) {
 }
 
 QString DiaryStore::Setting(const QString& key) const {
-    if (!IsOpen())
-        return {};
-    QSqlQuery query(Database());
-    query.prepare("SELECT value FROM settings WHERE key = ?");
-    query.addBindValue(key);
-    return query.exec() && query.next() ? query.value(0).toString() : QString();
-}
-
-bool DiaryStore::SetSetting(const QString& key, const QString& value) {
-    return Write([&](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        if (value.isEmpty()) {
-            query.prepare("DELETE FROM settings WHERE key = ?");
-            query.addBindValue(key);
-        } else {
-            query.prepare("INSERT OR REPLACE INTO settings(key, value) VALUES(?, ?)");
-            query.addBindValue(key);
-            query.addBindValue(value);
-        }
-        return Run(query);
-    });
-}
-
-bool DiaryStore::DiaryOn() const {
-    return Setting(DiaryKey) == QStringLiteral("1");
-}
-
-bool DiaryStore::SetDiaryOn(bool on) {
-    return SetSetting(DiaryKey, on ? QStringLiteral("1") : QString());
-}
-
-DayMeals DiaryStore::Day(QDate day) const {
-    DayMeals meals;
-    if (!IsOpen())
-        return meals;
-    QSqlQuery query(Database());
-    query.setForwardOnly(true);
-    query.prepare("SELECT meal, id, name, hot, quantity, grams, kcal FROM entries WHERE day = ? "
-                  "ORDER BY meal, id");
-    query.addBindValue(DayText(day));
-    if (!query.exec())
-        return meals;
-    while (query.next()) {
-        const int meal = query.value(0).toInt();
-        if (meal >= 0 && meal < MealCount)
-            meals[meal] << EntryAt(query, 1);
-    }
-    return meals;
-}
-
-QList<QDate> DiaryStore::DaysWithEntries() const {
-    QList<QDate> days;
-    if (!IsOpen())
-        return days;
-    QSqlQuery query(Database());
-    query.setForwardOnly(true);
-    if (!query.exec("SELECT DISTINCT day FROM entries ORDER BY day"))
-        return days;
-    while (query.next())
-        days << QDate::fromString(query.value(0).toString(), Qt::ISODate);
-    return days;
-}
-
-std::optional<QDate> DiaryStore::PreviousDayWith(QDate before, int meal) const {
-    if (!IsOpen())
-        return std::nullopt;
-    QSqlQuery query(Database());
-    query.prepare("SELECT day FROM entries WHERE day < ? AND meal = ? ORDER BY day DESC LIMIT 1");
-    query.addBindValue(DayText(before));
-    query.addBindValue(meal);
-    if (!query.exec() || !query.next())
-        return std::nullopt;
-    return QDate::fromString(query.value(0).toString(), Qt::ISODate);
-}
-
-bool DiaryStore::Apply(QDate day, Change& change) {
-    QList<qint64> ids;
-    for (const Edit& edit : change)
-        ids << edit.after.id;
-    const bool kept = Write([&](QSqlDatabase& db) {
-        QSqlQuery insert(db), remove(db), update(db);
-        insert.prepare("INSERT INTO entries(id, day, meal, name, hot, quantity, grams, kcal) "
-                       "VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-        remove.prepare("DELETE FROM entries WHERE id = ? AND day = ?");
-        update.prepare("UPDATE entries SET meal = ?, name = ?, hot = ?, quantity = ?, grams = ?, "
-                       "kcal = ? WHERE id = ? AND day = ?");
-        for (Edit& edit : change) {
-            switch (edit.kind) {
-            case Edit::Insert:
-                // An entry that had an id (a removal undone) comes back in its old place.
-                insert.addBindValue(edit.after.id != 0 ? QVariant(edit.after.id) : QVariant());
-                insert.addBindValue(DayText(day));
-                insert.addBindValue(edit.meal);
-                BindFood(insert, edit.after);
-                if (!Run(insert))
-                    return false;
-                edit.after.id = insert.lastInsertId().toLongLong();
-                break;
-            case Edit::Remove:
-                remove.addBindValue(edit.before.id);
-                remove.addBindValue(DayText(day));
-                if (!Run(remove))
-                    return false;
-                break;
-            case Edit::Update:
-                update.addBindValue(edit.meal);
-                BindFood(update, edit.after);
-                update.addBindValue(edit.before.id);
-                update.addBindValue(DayText(day));
-                if (!Run(update))
-                    return false;
-                if (update.numRowsAffected() != 1) {
-                    m_writeReason = QStringLiteral("日记中没有这一项");
-                    return false;
-                }
-                edit.after.id = edit.before.id;
-                break;
-            }
-        }
-        return true;
-    });
-    if (!kept) {
-        for (qsizetype i = 0; i < change.size(); ++i)
-            change[i].after.id = ids[i];
-    }
-    return kept;
-}
-
-QList<SavedMeal> DiaryStore::SavedMeals() const {
-    QList<SavedMeal> meals;
-    if (!IsOpen())
-        return meals;
-    QSqlQuery query(Database());
-    query.setForwardOnly(true);
-    if (!query.exec("SELECT m.id, m.name, f.pos, 0, f.name, f.hot, f.quantity, f.grams, f.kcal "
-                    "FROM saved_meals m LEFT JOIN saved_meal_foods f ON f.meal_id = m.id "
-                    "ORDER BY m.id, f.pos"))
-        return meals;
-    while (query.next()) {
-        const qint64 id = query.value(0).toLongLong();
-        if (meals.isEmpty() || meals.last().id != id)
-            meals.append({id, query.value(1).toString(), {}});
-        if (!query.value(2).isNull()) // a meal saved without foods
-            meals.last().foods << EntryAt(query, 3);
-    }
-    return meals;
-}
-
-std::optional<SavedMeal> DiaryStore::SavedMealNamed(const QString& name) const {
-    for (const SavedMeal& meal : SavedMeals()) {
-        if (meal.name == name)
-            return meal;
-    }
-    return std::nullopt;
-}
-
-bool DiaryStore::SaveMeal(const QString& name, const QList<FoodEntry>& foods) {
-    if (name.trimmed().isEmpty())
-        return Failed(QStringLiteral("没有名字"));
-    return Write([&](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        query.prepare("SELECT id FROM saved_meals WHERE name = ?");
-        query.addBindValue(name);
-        if (!Run(query))
-            return false;
-        qint64 id = 0;
-        if (query.next()) {
-            // Kept under its id, so it keeps its place among the saved meals.
-            id = query.value(0).toLongLong();
-            query.prepare("DELETE FROM saved_meal_foods WHERE meal_id = ?");
-            query.addBindValue(id);
-            if (!Run(query))
-                return false;
-        } else {
-            query.prepare("INSERT INTO saved_meals(name) VALUES(?)");
-            query.addBindValue(name);
-            if (!Run(query))
-                return false;
-            id = query.lastInsertId().toLongLong();
-        }
-        query.prepare("INSERT INTO saved_meal_foods(meal_id, pos, name, hot, quantity, grams, "
-                      "kcal) VALUES(?, ?, ?, ?, ?, ?, ?)");
-        for (qsizetype pos = 0; pos < foods.size(); ++pos) {
-            query.addBindValue(id);
-            query.addBindValue(pos);
-            BindFood(query, foods[pos]);
-            if (!Run(query))
-                return false;
-        }
-        return true;
-    });
-}
-
-bool DiaryStore::RenameMeal(qint64 id, const QString& name) {
-    if (name.trimmed().isEmpty())
-        return Failed(QStringLiteral("没有名字"));
-    const std::optional<SavedMeal> taken = SavedMealNamed(name);
-    if (taken && taken->id != id) {
-        m_problem = QStringLiteral("已有名为“%1”的餐，请换一个名字。").arg(name);
-        return false;
-    }
-    return Write([&](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        query.prepare("UPDATE saved_meals SET name = ? WHERE id = ?");
-        query.addBindValue(name);
-        query.addBindValue(id);
-        return Run(query);
-    });
-}
-
-bool DiaryStore::DeleteMeal(qint64 id) {
-    return Write([&](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        query.prepare("DELETE FROM saved_meals WHERE id = ?");
-        query.addBindValue(id);
-        return Run(query);
-    });
-}
-
-QByteArray DiaryStore::ExportCsv() const {
-    QString text = CsvHeader.join(u',') + QStringLiteral("\r\n");
-    if (IsOpen()) {
-        QSqlQuery query(Database());
-        query.setForwardOnly(true);
-        query.exec("SELECT day, meal, name, grams, kcal FROM entries ORDER BY day, meal, id");
-        while (query.next()) {
-            const std::optional<double> grams = Unbound(query.value(3));
-            text += query.value(0).toString() + u',' + Meals.value(query.value(1).toInt()) + u',' +
-                    CsvField(query.value(2).toString()) + u',' +
-                    (grams ? FormatNumber(*grams) : QString()) + u',' +
-                    FormatNumber(query.value(4).toDouble()) + QStringLiteral("\r\n");
-        }
-    }
-    return "\xEF\xBB\xBF" + text.toUtf8();
-}
-
-ImportReport DiaryStore::ImportCsv(const QByteArray& csv) {
-    ImportReport report;
-    const auto failed = [&report](const QString& why) {
-        report = {};
-        report.failed = true;
-        report.failure = why;
-        return report;
-    };
-    if (!IsOpen())
-        return failed(m_problem.isEmpty() ? QStringLiteral("日记没有打开。") : m_problem);
-    QStringDecoder decoder(QStringDecoder::Utf8); // the byte-order mark is left out
-    const QString text = decoder(csv);
-    if (decoder.hasError())
-        return failed(QStringLiteral("文件不是 UTF-8 编码的文字，无法读取。"));
-    const QList<CsvRecord> records = CsvRecords(text);
-    QStringList header;
-    if (!records.isEmpty()) {
-        for (const QString& field : records.first().fields)
-            header << field.trimmed();
-    }
-    if (header != CsvHeader)
-        return failed(
-            QStringLiteral("表头不是日记的表头，第一行应是“%1”。").arg(CsvHeader.join(u',')));
-
-    QSet<QString> had;
-    for (const QDate& day : DaysWithEntries())
-        had.insert(DayText(day));
-    QSet<QString> skipped, added;
-    QList<ImportRow> rows;
-    rows.reserve(records.size());
-    for (qsizetype i = 1; i < records.size(); ++i) {
-        ImportRow row;
-        const QString why = RowProblem(records[i], row);
-        if (!why.isEmpty()) {
-            if (report.reasons.size() < KeptReasons)
-                report.reasons << QStringLiteral("第 %1 行：%2").arg(records[i].line).arg(why);
-            ++report.refused;
-        } else if (had.contains(row.day)) {
-            skipped.insert(row.day);
-        } else {
-            added.insert(row.day);
-            rows << row;
-        }
-    }
-    report.daysSkipped = skipped.size();
-    if (rows.isEmpty())
-        return report;
-    const bool kept = Write([&](QSqlDatabase& db) {
-        QSqlQuery insert(db);
-        insert.prepare("INSERT INTO entries(day, meal, name, hot, quantity, grams, kcal) "
-                       "VALUES(?, ?, ?, ?, ?, ?, ?)");
-        for (const ImportRow& row : rows) {
-            insert.addBindValue(row.day);
-            insert.addBindValue(row.meal);
-            BindFood(insert, row.entry);
-            if (!Run(insert))
-                return false;
-        }
-        return true;
-    });
-    if (!kept)
-        return failed(m_problem);
-    report.daysAdded = added.size();
-    report.entriesAdded = rows.size();
-    return report;
+    return SettingIn(*this, key);
 }
 
 } // namespace 方法_卡路里计算器

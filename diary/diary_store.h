@@ -1,38 +1,47 @@
 #pragma once
-// The user's own data in one SQLite file, $XDG_DATA_HOME/korvella/diary.sqlite: the diary's days,
-// the saved meals and the weighings. It is never made unless the user asks for something to be
-// kept, and a file it cannot read or of a newer schema is reported and never changed.
+// The diary's room: the user's own data in one SQLite file, $XDG_DATA_HOME/korvella/diary.sqlite,
+// and the only place that speaks SQL. The store holds the file's life (opened, made only when the
+// user asks for something to be kept, deleted) and the schema; each table has a typed home
+// reached from it: Days() the entries, SavedMeals(), Weighings() with the goal, Settings(). They
+// share the store's connection and its write transaction through Room (room.h, private here).
 //
-// Every user change is one small write transaction (BEGIN IMMEDIATE … COMMIT) over the rows it
-// touches, committed before the window shows it; a day is never rewritten as a whole. WAL with
-// synchronous=FULL keeps every committed change through a crash.
+// Every user change is one write transaction (BEGIN IMMEDIATE … COMMIT) over the rows it touches,
+// committed before the window shows it; a day is never rewritten as a whole. WAL with
+// synchronous=FULL keeps every committed change through a crash. A file it cannot read or of a
+// newer schema is reported and never changed; a row that breaks the rules a typed value meets is
+// left out, counted (UnreadableRows) and never changed either.
 //
-// Schema versions live in PRAGMA user_version: 1 held the diary, saved meals and settings; 2 added
-// the weighings. Each upgrade runs in one transaction.
+// Schema versions live in PRAGMA user_version, one numbered step each, each upgrade in one
+// transaction: 1 held the diary, saved meals and settings; 2 added the weighings.
 
 #include "calorie/core/day_model.h"
+#include "diary/days.h"
 #include "diary/diary_contents.h"
+#include "diary/saved_meals.h"
+#include "diary/settings.h"
+#include "diary/weighings.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <QList>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
 
+class QSqlDatabase;
+class QSqlQuery;
+
 namespace 方法_卡路里计算器 {
 
 inline constexpr int DiarySchemaVersion = 2;
 
-// What an import did: added days and entries, days skipped because the diary has them, refused
-// rows with the first few reasons ("第 3 行：日期无法识别"). failed: nothing was kept at all.
+// What an import did: what it added, what it skipped because the diary has it, and what it
+// refused as unsound (a day whole, a saved meal, a weighing, the goal; for a CSV its rows, with
+// the first few reasons: "第 3 行：日期无法识别"). failed: nothing was kept at all.
 struct ImportReport {
-    int daysAdded = 0;
-    int entriesAdded = 0;
-    int daysSkipped = 0;
+    int daysAdded = 0, entriesAdded = 0, daysSkipped = 0, savedMealsAdded = 0,
+        savedMealsSkipped = 0, weighingsAdded = 0, weighingsSkipped = 0;
     int refused = 0;
     QStringList reasons;
     bool failed = false;
@@ -67,54 +76,56 @@ class DiaryStore {
     // One message for the user naming the file, when the state is not Open or Missing, or after
     // a failed write: "日记文件“…”已损坏…".
     QString Problem() const { return m_problem; }
+    // Removes the file, its WAL and shared-memory files and the folders Create made.
+    bool Delete();
 
-    // Whether every change of the calorie window is kept.
-    bool DiaryOn() const;
-    bool SetDiaryOn(bool on);
+    DiaryDays& Days() { return m_days; }
+    const DiaryDays& Days() const { return m_days; }
+    DiarySavedMeals& SavedMeals() { return m_savedMeals; }
+    const DiarySavedMeals& SavedMeals() const { return m_savedMeals; }
+    DiaryWeighings& Weighings() { return m_weighings; }
+    const DiaryWeighings& Weighings() const { return m_weighings; }
+    DiarySettings& Settings() { return m_settings; }
+    const DiarySettings& Settings() const { return m_settings; }
 
-    DayMeals Day(QDate day) const;
-    QList<QDate> DaysWithEntries() const;
-    // The latest day before `before` with foods in that meal.
-    std::optional<QDate> PreviousDayWith(QDate before, int meal) const;
-    // Keeps a change to the day in one transaction and gives inserted entries their ids; false
-    // (and Problem) when it could not be kept, with nothing of it written.
-    bool Apply(QDate day, Change& change);
+    // The rows the readers leave out because they break the rules; and the one message saying
+    // so, empty when there are none: "日记中有 2 条记录无法读取，已略过".
+    int UnreadableRows() const;
+    QString UnreadableNotice() const;
 
-    QList<SavedMeal> SavedMeals() const;
-    std::optional<SavedMeal> SavedMealNamed(const QString& name) const;
-    // Keeps the foods under the name, replacing a saved meal of that name.
-    bool SaveMeal(const QString& name, const QList<FoodEntry>& foods);
-    bool RenameMeal(qint64 id, const QString& name);
-    bool DeleteMeal(qint64 id);
+    // Everything, in the orders DiaryContents states.
+    DiaryContents Contents() const;
+    // In one transaction: each day the diary has no entries for, whole; the saved meals whose
+    // name it does not have; weighings for days it has none; the goal when none is set.
+    ImportReport Import(const DiaryContents& contents);
 
     // UTF-8 with a byte-order mark, CR LF: 日期,餐次,食物,重量（克）,热量（大卡）, a row per entry.
     QByteArray ExportCsv() const;
     // Adds the days of such a CSV the diary does not have, in one transaction.
     ImportReport ImportCsv(const QByteArray& csv);
 
-    // Removes the file, its WAL and shared-memory files and the folders Create made.
-    bool Delete();
-
-    // For the other tables (the weighings): the connection, and one write transaction that is
-    // committed when work returns true and rolled back otherwise.
-    QSqlDatabase Database() const;
-    bool Write(const std::function<bool(QSqlDatabase& db)>& work);
-    // Runs a prepared query (or sql) inside Write; a failure's reason becomes Write's Problem.
-    bool Run(QSqlQuery& query, const QString& sql = {});
-    QString Setting(const QString& key) const;
-    bool SetSetting(const QString& key, const QString& value); // an empty value removes it
-
   private:
+    friend struct Room;
+
     State Examine(int& version);
     State OpenWritable(int version, const QStringList& made);
     State Unusable(const QString& reason, bool made);
     bool Failed(const QString& reason);
+
+    QSqlDatabase Database() const;
+    bool Write(const std::function<bool(QSqlDatabase& db)>& work);
+    bool Run(QSqlQuery& query, const QString& sql = {});
+    QString Setting(const QString& key) const;
 
     QString m_path;
     QString m_connection;
     State m_state = State::Missing;
     QString m_problem;
     QString m_writeReason; // why the running Write fails
+    DiaryDays m_days{*this};
+    DiarySavedMeals m_savedMeals{*this};
+    DiaryWeighings m_weighings{*this};
+    DiarySettings m_settings{*this};
 };
 
 } // namespace 方法_卡路里计算器

@@ -313,6 +313,12 @@ bool Form_体重记录::Keep(const std::function<bool(const WeightLog::Keeper&)>
     });
     if (failed)
         ShowMessage(this, m_book->Problem());
+    else if (const QString notice = m_book->TakeNotice(); !notice.isEmpty())
+        ShowMessage(this, notice);
+    if (failed && m_book->Outdated()) {
+        m_log.Reset(m_book->Weighings());
+        Show();
+    }
     return done;
 }
 
@@ -355,6 +361,8 @@ void Form_体重记录::SetGoal() {
         ShowMessage(this, m_book->Problem());
         return;
     }
+    if (const QString notice = m_book->TakeNotice(); !notice.isEmpty())
+        ShowMessage(this, notice);
     m_goalKg = goal;
     m_goal->setText(goal ? FormatNumber(*goal) : QString());
     Show();
@@ -417,7 +425,7 @@ void Form_体重记录::ShowIntake() {
     if (m_intakeShown)
         return;
     m_intakeShown = true;
-    const auto days = m_book->Intake();
+    const auto days = m_book->DailyIntake();
     if (!days) {
         m_intakeLine->setText(QStringLiteral("在卡路里计算器的餐单菜单中勾选“记住每天的餐单”，"
                                              "这里就会显示每天的摄入。"));
@@ -486,11 +494,11 @@ void Form_体重记录::closeEvent(QCloseEvent* event) {
 }
 
 void OpenWeightLog(QWidget* opener) {
-    auto book = std::make_unique<DiaryBook>(方法_卡路里计算器::DiaryStore::DefaultPath());
+    auto book = std::make_unique<DiaryWeightBook>(方法_卡路里计算器::DiaryStore::DefaultPath());
     const QString problem = book->OpeningProblem();
     auto* window = new Form_体重记录(std::move(book), opener);
     window->show();
     opener->hide();
-    if (!problem.isEmpty()) // once; the log then keeps its weighings in memory only
+    if (!problem.isEmpty()) // once
         ShowMessage(window, problem);
 }

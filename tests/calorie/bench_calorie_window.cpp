@@ -27,7 +27,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QSqlQuery>
 #include <QTest>
 #include <QTreeWidget>
 #include <algorithm>
@@ -179,24 +178,19 @@ NutrientTimes NutrientMicroseconds(const FoodSlots& foods,
 // Five years of days up to today, fifteen foods each, in one transaction; the diary on.
 bool FillDiary() {
     方法_卡路里计算器::DiaryStore store;
-    if (store.Create() != 方法_卡路里计算器::DiaryStore::State::Open || !store.SetDiaryOn(true))
+    if (store.Create() != 方法_卡路里计算器::DiaryStore::State::Open ||
+        !store.Settings().SetDiaryOn(true))
         return false;
-    return store.Write([](QSqlDatabase& db) {
-        QSqlQuery insert(db);
-        insert.prepare(QStringLiteral("INSERT INTO entries (day, meal, name, hot, quantity, grams, "
-                                      "kcal) VALUES (?, ?, ?, 116, 100, 250, 290)"));
-        const QDate today = QDate::currentDate();
-        for (int day = 0; day < 1826; ++day) {
-            for (int food = 0; food < 15; ++food) {
-                insert.addBindValue(today.addDays(-day).toString(Qt::ISODate));
-                insert.addBindValue(food % 6);
-                insert.addBindValue(QStringLiteral("米饭"));
-                if (!insert.exec())
-                    return false;
-            }
-        }
-        return true;
-    });
+    方法_卡路里计算器::DiaryContents contents;
+    const QDate today = QDate::currentDate();
+    for (int day = 1825; day >= 0; --day) {
+        方法_卡路里计算器::DiaryDay planned{today.addDays(-day), {}};
+        for (int food = 0; food < 15; ++food)
+            planned.meals[food % 6]
+                << 方法_卡路里计算器::FoodEntry{0, QStringLiteral("米饭"), 116, 100, 250, 290};
+        contents.days << planned;
+    }
+    return store.Import(contents).daysAdded == 1826;
 }
 
 } // namespace

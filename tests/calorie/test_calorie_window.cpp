@@ -11,6 +11,7 @@
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "diary/diary_store.h"
+#include "diary/room.h"
 #include "food_fixtures.h"
 #include "frame/file_dialogs.h"
 #include "frame/message.h"
@@ -97,6 +98,9 @@ class TestCalorieWindow : public QObject {
     void exportPlan();
     void diaryFaults_data();
     void diaryFaults();
+    void unreadableRowsSaidOnce();
+    void diaryOnAgain_data();
+    void diaryOnAgain();
     void nutrients_data();
     void nutrients();
     void goalsInTheDialog_data();
@@ -788,7 +792,7 @@ void TestCalorieWindow::diaryFaults() {
     if (kind == "locked") {
         SetDiaryOn(Window(), true);
         QVERIFY(Window().DiaryOn());
-        QSqlQuery(QStringLiteral("PRAGMA busy_timeout = 20"), Window().Store()->Database());
+        QSqlQuery(QStringLiteral("PRAGMA busy_timeout = 20"), Room::Database(*Window().Store()));
         other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kind);
         other.setDatabaseName(path);
         QVERIFY(other.open());
@@ -1014,6 +1018,76 @@ void TestCalorieWindow::goalsInTheDialog() {
     QCOMPARE(said, message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(dialog.result(), int(accepted));
     QCOMPARE(dialog.Goals(), goals);
+}
+
+// A row of the diary that cannot be read is left out and said once, when the window opens.
+void TestCalorieWindow::unreadableRowsSaidOnce() {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    {
+        DiaryStore store;
+        QCOMPARE(store.Create(), DiaryStore::State::Open);
+        QVERIFY(store.Settings().SetDiaryOn(true));
+        QVERIFY(QSqlQuery(Room::Database(store))
+                    .exec(QStringLiteral("INSERT INTO weighings VALUES('9999-12-31', 70)")));
+    }
+    QStringList messages;
+    SetMessageObserver([&](const QString& text) { messages << text; });
+    m_window = std::make_unique<Form_卡路里计算器>(m_foods);
+    m_window->show();
+    QTRY_COMPARE(messages.size(), 1);
+    ShowDate(Window(), QDate::currentDate().addDays(-1));
+    AddFood(2, 0);
+    ShowDate(Window(), QDate::currentDate());
+    QCoreApplication::processEvents();
+    SetMessageObserver(FailOnMessage);
+    m_window.reset();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+    QCOMPARE(messages, QStringList{QStringLiteral("日记中有 1 条记录无法读取，已略过")});
+}
+
+int Entries(const DayMeals& meals) {
+    int count = 0;
+    for (const QList<FoodEntry>& meal : meals)
+        count += meal.size();
+    return count;
+}
+
+// Turned off with 保留 and on again, the diary takes only what was planned while it was off: the
+// entries on screen from the diary (today's, or another day's) are not added to today again.
+void TestCalorieWindow::diaryOnAgain_data() {
+    QTest::addColumn<int>("daysBack"); // the day shown when the diary is turned off
+    QTest::newRow("today shown") << 0;
+    QTest::newRow("yesterday shown") << 1;
+}
+
+void TestCalorieWindow::diaryOnAgain() {
+    QFETCH(int, daysBack);
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    SetChoiceObserver([](const QString&, const QStringList&) { return 0; }); // 保留
+    m_window = std::make_unique<Form_卡路里计算器>(m_foods);
+    const QDate today = QDate::currentDate();
+    AddFood(2, 0);
+    AddFood(2, 1);
+    SetDiaryOn(Window(), true);
+    ShowDate(Window(), today.addDays(-daysBack));
+    if (daysBack)
+        AddFood(3, 0);
+    SetDiaryOn(Window(), false);
+    AddFood(4, 1); // planned while the diary is off
+    SetDiaryOn(Window(), true);
+    SetChoiceObserver({});
+
+    DiaryStore store;
+    QCOMPARE(store.Open(), DiaryStore::State::Open);
+    QCOMPARE(Entries(store.Days().Day(today)), 3);
+    QCOMPARE(Entries(store.Days().Day(today.addDays(-1))), daysBack);
+    QCOMPARE(Window().Day().Date(), today);
+    QCOMPARE(Entries(Window().Day().AllMeals()), 3);
+    QCOMPARE(Window().Day().Total(), 52.0 + 116 + 116);
+    m_window.reset();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
 }
 
 QTEST_MAIN(TestCalorieWindow)

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         const FoodEntry food{0, QStringLiteral("苹果"), 52, 100, 100 + i, 52};
         Change change{{Edit::Insert, i % MealCount, 0, {}, food},
                       {Edit::Insert, (i + 1) % MealCount, 0, {}, food}};
-        if (!store.Apply(QDate(2024, 1, 1).addDays(i % 400), change))
+        if (!store.Days().Apply(QDate(2024, 1, 1).addDays(i % 400), change))
             return 1;
         std::printf("%lld\n%lld\n", static_cast<long long>(change[0].after.id),
                     static_cast<long long>(change[1].after.id));

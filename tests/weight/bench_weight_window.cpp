@@ -39,7 +39,7 @@ class FiveYears final : public WeightBook {
     bool Keep(const WeighingChange&) override { return true; }
     bool KeepGoal(std::optional<double>) override { return true; }
     QString Problem() const override { return {}; }
-    std::optional<QList<DayKcal>> Intake() const override {
+    std::optional<QList<DayKcal>> DailyIntake() const override {
         QList<DayKcal> days;
         for (int day = 0; day < 400; day += 2)
             days.append({QDate::currentDate().addDays(-day), double(1500 + (day * 37) % 900)});

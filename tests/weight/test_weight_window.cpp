@@ -34,7 +34,7 @@ class TestBook final : public WeightBook {
     bool Keep(const WeighingChange&) override { return !m_fails; }
     bool KeepGoal(std::optional<double>) override { return !m_fails; }
     QString Problem() const override { return QStringLiteral("无法写入"); }
-    std::optional<QList<DayKcal>> Intake() const override { return std::nullopt; }
+    std::optional<QList<DayKcal>> DailyIntake() const override { return std::nullopt; }
 
   private:
     QList<Weighing> m_weighings;
@@ -55,7 +55,8 @@ class TestWeightWindow : public QObject {
     void tableKeys();
     void closesWithItsOpener();
     void keptInTheDiary();
-    void damagedDiaryUntouched();
+    void diaryOutOfReach_data();
+    void diaryOutOfReach();
 
   private:
     QTemporaryDir m_data; // XDG_DATA_HOME, where the diary store lives
@@ -206,23 +207,40 @@ void TestWeightWindow::keptInTheDiary() {
     QVERIFY(方法_卡路里计算器::DiaryStore(path).Delete());
 }
 
-// A file that is not a diary is named once, and the log works without ever writing to it.
-void TestWeightWindow::damagedDiaryUntouched() {
+// A file that is not a diary, or a data folder that cannot be made, is named once; the log
+// keeps its weighings in memory, as the message says, and never writes to the file.
+void TestWeightWindow::diaryOutOfReach_data() {
+    QTest::addColumn<bool>("folder"); // XDG_DATA_HOME is a regular file: nothing can be made
+    QTest::newRow("a file that is not a diary") << false;
+    QTest::newRow("a data folder that cannot be made") << true;
+}
+
+void TestWeightWindow::diaryOutOfReach() {
+    QFETCH(bool, folder);
+    const QString blocker = m_data.filePath("blocker");
+    if (folder)
+        qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + "/data"));
     const QString path = 方法_卡路里计算器::DiaryStore::DefaultPath();
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
+    QFile file(folder ? blocker : path);
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a diary") == 11);
     file.close();
     QWidget opener;
     Form_体重记录* window = Open(opener);
-    QCOMPARE(m_said.size(), 1);
     window->WeightField()->setText(QStringLiteral("72.5"));
     window->Record();
-    QCOMPARE(window->Log().Weighings().size(), 1);
+    window->DateField()->setDate(window->DateField()->date().addDays(-1));
+    window->WeightField()->setText(QStringLiteral("72"));
+    window->Record();
+    qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
+    QCOMPARE(window->Log().Weighings().size(), 2);
     QCOMPARE(m_said.size(), 1);
+    QVERIFY2(m_said[0].contains(QStringLiteral("本次只在内存中记录")), qPrintable(m_said[0]));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), "not a diary");
-    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::exists(path) != folder);
+    delete window;
+    QVERIFY(file.remove());
 }
 
 QTEST_MAIN(TestWeightWindow)

@@ -101,7 +101,11 @@ QString ForecastText(const Trend& trend, double goal, QDate today) {
     const double rate = *trend.weeklyRate;
     const bool down = goal < now;
     // A rate shown as 0 is flat: it would put the day decades away.
-    if (RoundHalfEven(rate, 1) == 0 || (down ? rate > 0 : rate < 0))
+    const bool flat = RoundHalfEven(rate, 1) == 0;
+    // Under the goal and not climbing back: what is true whichever way the goal was meant.
+    if (!down && (flat || rate < 0))
+        return QStringLiteral("已低于目标体重");
+    if (flat || (down && rate > 0))
         return QStringLiteral("按目前趋势，不会达到目标体重");
     const auto days = qint64(std::ceil((goal - now) / (rate / 7)));
     return QStringLiteral("按目前趋势，预计 %1 达到 %2 公斤")
