@@ -46,6 +46,16 @@ const std::array<QStringList, DiarySchemaVersion> Steps{{
         "CREATE TABLE weighings(day TEXT PRIMARY KEY, kg REAL NOT NULL, CHECK(" + WeighingRule() +
             "))",
     },
+    {},
+    // A food's nutrients per 100 g, kept with it; the rows from before have none.
+    {
+        "ALTER TABLE entries ADD COLUMN protein REAL",
+        "ALTER TABLE entries ADD COLUMN fat REAL",
+        "ALTER TABLE entries ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
+        "ALTER TABLE saved_meal_foods ADD COLUMN protein REAL",
+        "ALTER TABLE saved_meal_foods ADD COLUMN fat REAL",
+        "ALTER TABLE saved_meal_foods ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
+    },
 }};
 
 // The tables a diary of that version has.

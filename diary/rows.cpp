@@ -68,10 +68,26 @@ QString WeighingRule() {
                .arg(方法_体重记录::MaxKg);
 }
 
+QString NutrientRule() {
+    QString figures;
+    for (const char* column : {"protein", "fat", "carbohydrate"})
+        figures += Number(QLatin1String(column)) +
+                   QStringLiteral(" AND %1 BETWEEN 0 AND 100 AND ").arg(QLatin1String(column));
+    return QStringLiteral("protein IS NULL AND fat IS NULL AND carbohydrate IS NULL OR ") +
+           figures + QStringLiteral("protein + fat + carbohydrate <= 100");
+}
+
 std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first) {
-    const FoodEntry food{query.value(first).toLongLong(),   query.value(first + 1).toString(),
-                         query.value(first + 2).toDouble(), Unbound(query.value(first + 3)),
-                         Unbound(query.value(first + 4)),   query.value(first + 5).toDouble()};
+    FoodEntry food{query.value(first).toLongLong(),   query.value(first + 1).toString(),
+                   query.value(first + 2).toDouble(), Unbound(query.value(first + 3)),
+                   Unbound(query.value(first + 4)),   query.value(first + 5).toDouble()};
+    const auto protein = Unbound(query.value(first + 6)), fat = Unbound(query.value(first + 7)),
+               carbohydrate = Unbound(query.value(first + 8));
+    if (protein && fat && carbohydrate)
+        food.per100g = Macros{*protein, *fat, *carbohydrate};
+    // Figures that break the rules are not shown; the food itself still is.
+    if (!IsSoundEntry(food))
+        food.per100g.reset();
     return IsSoundEntry(food) ? std::optional(food) : std::nullopt;
 }
 
@@ -81,6 +97,10 @@ void BindFood(QSqlQuery& query, const FoodEntry& food) {
     query.addBindValue(Bound(food.quantity));
     query.addBindValue(Bound(food.grams));
     query.addBindValue(food.kcal);
+    const auto& macros = food.per100g;
+    query.addBindValue(macros ? QVariant(macros->protein) : QVariant());
+    query.addBindValue(macros ? QVariant(macros->fat) : QVariant());
+    query.addBindValue(macros ? QVariant(macros->carbohydrate) : QVariant());
 }
 
 bool IsSoundKg(double kg) {

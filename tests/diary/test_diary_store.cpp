@@ -97,7 +97,8 @@ class TestDiaryStore : public QObject {
     void initTestCase();
     void openLeavesForeignFiles_data();
     void openLeavesForeignFiles();
-    void upgradesVersionOne();
+    void upgrades_data();
+    void upgrades();
     void unreadableRowsLeftOut_data();
     void unreadableRowsLeftOut();
     void changesRoundTrip();
@@ -165,20 +166,47 @@ void TestDiaryStore::openLeavesForeignFiles() {
     QCOMPARE(QDir(m_dir.filePath("foreign")).entryList(QDir::Files), QStringList("diary.sqlite"));
 }
 
-void TestDiaryStore::upgradesVersionOne() {
-    const QString path = m_dir.filePath("v1.sqlite");
+// An older diary is brought up to this version: its entries keep what they had and have no
+// nutrients; entries and saved meals take them from then on, within the rule.
+void TestDiaryStore::upgrades_data() {
+    QTest::addColumn<QStringList>("schema");
+    QTest::newRow("version one") << VersionOne;
+    QTest::newRow("version two") << VersionOne + QStringList{VersionTwo, "PRAGMA user_version = 2"};
+}
+
+void TestDiaryStore::upgrades() {
+    QFETCH(QStringList, schema);
+    const QString path = m_dir.filePath("old.sqlite");
+    QFile::remove(path);
     MakeDatabase(path,
-                 VersionOne + QStringList{"INSERT INTO entries VALUES(7, '2024-03-04', 2, '米饭', "
-                                          "116, 100, 250, 290)",
-                                          "INSERT INTO settings VALUES('diary', '1')"});
+                 schema + QStringList{"INSERT INTO entries VALUES(7, '2024-03-04', 2, '米饭', "
+                                      "116, 100, 250, 290)",
+                                      "INSERT INTO settings VALUES('diary', '1')"});
     DiaryStore store(path);
     QCOMPARE(store.Open(), State::Open);
     QCOMPARE(store.Days().Day(Monday)[2], QList<FoodEntry>({{7, "米饭", 116, 100, 250, 290}}));
     QVERIFY(store.Settings().DiaryOn());
     QSqlQuery query(Room::Database(store));
     QVERIFY(query.exec("PRAGMA user_version") && query.next());
-    QCOMPARE(query.value(0).toInt(), 2);
+    QCOMPARE(query.value(0).toInt(), DiarySchemaVersion);
     QVERIFY(query.exec("INSERT INTO weighings VALUES('2024-03-04', 70.5)"));
+
+    FoodEntry tofu = Food("豆腐", 81, 100);
+    tofu.per100g = Macros{8.1, 3.7, 4.2};
+    Change added{Insert(2, tofu)};
+    QVERIFY(store.Days().Apply(Monday, added));
+    tofu.id = added[0].after.id;
+    QCOMPARE(store.Days().Day(Monday)[2],
+             QList<FoodEntry>({{7, "米饭", 116, 100, 250, 290}, tofu}));
+    QVERIFY(store.SavedMeals().Save("午饭", {tofu}));
+    tofu.id = 0;
+    QCOMPARE(store.SavedMeals().Named("午饭").value_or(SavedMeal()).foods, QList<FoodEntry>{tofu});
+    const QString entry = "INSERT INTO entries(day, meal, name, hot, quantity, grams, kcal, "
+                          "protein, fat, carbohydrate) VALUES('2024-03-04', 0, '米饭', 116, 100, "
+                          "100, 116, %1)";
+    QVERIFY(Takes(path, entry.arg("2.6, 0.3, 25.9")));
+    QVERIFY(!Takes(path, entry.arg("60, 30, 20")));      // more than 100 g in 100 g
+    QVERIFY(!Takes(path, entry.arg("2.6, NULL, 25.9"))); // all three or none
 }
 
 // A row another tool wrote, or bit rot changed, is left out of the day, the days, the log and
