@@ -231,8 +231,9 @@ void Form_卡路里计算器::CreateMealTree() {
     });
 }
 
-// The meal tree's one menu: the daily target, undo, the diary and saved meals, then the day's plan
-// out of the program; commands with keys answer them while the menu is closed as well.
+// The meal tree's one menu: the daily target, undo, the diary and saved meals, the day's plan out
+// of the program, then "显示营养素"; commands with keys answer them while the menu is closed as
+// well.
 void Form_卡路里计算器::CreateMealMenu() {
     m_mealMenu = new QMenu(QStringLiteral("餐单操作"), this);
     m_mealMenu->setObjectName(QStringLiteral("Pop_TreeView"));
@@ -244,14 +245,16 @@ void Form_卡路里计算器::CreateMealMenu() {
     QAction* weights = m_mealMenu->addAction(QStringLiteral("体重记录…"));
     weights->setObjectName(QStringLiteral("Pop_TreeView_WeightLog"));
     connect(weights, &QAction::triggered, this, [this] { OpenWeightLog(this); });
+    m_mealMenu->addSeparator();
+    方法_卡路里计算器::AddDiaryActions(*this, *m_mealMenu);
+    方法_卡路里计算器::AddPlanActions(*this, *m_mealMenu);
+    // Last, where the menu's other commands keep their places.
+    m_mealMenu->addSeparator();
     m_showNutrients = m_mealMenu->addAction(QStringLiteral("显示营养素"));
     m_showNutrients->setObjectName(QStringLiteral("Pop_TreeView_ShowNutrients"));
     m_showNutrients->setCheckable(true);
     connect(m_showNutrients, &QAction::toggled, this,
             [this](bool on) { 方法_卡路里计算器::SetShowNutrients(*this, on); });
-    m_mealMenu->addSeparator();
-    方法_卡路里计算器::AddDiaryActions(*this, *m_mealMenu);
-    方法_卡路里计算器::AddPlanActions(*this, *m_mealMenu);
 }
 
 namespace {

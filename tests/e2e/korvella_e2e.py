@@ -183,7 +183,7 @@ def calorie(s):
            ("米饭", "蛋白质 2.4 克，脂肪 0.2 克，碳水化合物 28.7 克（每100克）"))
     s.press(lunch)
     wait_focused(meals)
-    s.key("Menu", "Down", "Down", "Down", "Return")  # 显示营养素, 清除每日目标 being disabled
+    s.key("Menu", "Up", "Return")  # 显示营养素, the menu's last item
 
     def nutrients():
         return next((name_of(n) for n in descendants(window)
@@ -192,7 +192,7 @@ def calorie(s):
     none = "蛋白质 —，脂肪 —，碳水化合物 —"  # neither porridge has nutrients: never 0
     wait_equal("nutrients under the meals", nutrients,
                f"全天：{none}\n午餐：{none}\n2 种食物没有营养素数据")
-    s.key("Menu", "Down", "Down", "Down", "Return")  # 显示营养素 off again
+    s.key("Menu", "Up", "Return")  # 显示营养素 off again
     wait_equal("nutrients hidden", nutrients, None)
     close_tool(s, caption)
 
