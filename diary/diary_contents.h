@@ -25,10 +25,10 @@ struct DiaryDay {
 };
 
 struct DiaryContents {
-    QList<DiaryDay> days;            // by date; only days with entries
-    QList<SavedMeal> savedMeals;     // in the order they were saved
+    QList<DiaryDay> days;                     // by date; only days with entries
+    QList<SavedMeal> savedMeals;              // in the order they were saved
     QList<方法_体重记录::Weighing> weighings; // by date
-    std::optional<double> goalKg;    // the weight log's goal
+    std::optional<double> goalKg;             // the weight log's goal
 };
 
 } // namespace 方法_卡路里计算器

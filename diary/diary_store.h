@@ -48,6 +48,9 @@ struct ImportReport {
     QString failure; // why, when failed
 };
 
+// The message an import of the file shown as `file` ends with.
+QString ImportMessage(const QString& file, const ImportReport& report);
+
 class DiaryStore {
   public:
     enum class State {
@@ -99,9 +102,9 @@ class DiaryStore {
     // name it does not have; weighings for days it has none; the goal when none is set.
     ImportReport Import(const DiaryContents& contents);
 
-    // UTF-8 with a byte-order mark, CR LF: 日期,餐次,食物,重量（克）,热量（大卡）, a row per entry.
+    // The whole diary as DiaryCsv writes it, and such a file (or an older one with the entries
+    // alone) read back through Import; refused rows are counted with their reasons.
     QByteArray ExportCsv() const;
-    // Adds the days of such a CSV the diary does not have, in one transaction.
     ImportReport ImportCsv(const QByteArray& csv);
 
   private:

@@ -1057,15 +1057,18 @@ int Entries(const DayMeals& meals) {
 // entries on screen from the diary (today's, or another day's) are not added to today again.
 void TestCalorieWindow::diaryOnAgain_data() {
     QTest::addColumn<int>("daysBack"); // the day shown when the diary is turned off
-    QTest::newRow("today shown") << 0;
-    QTest::newRow("yesterday shown") << 1;
+    QTest::addColumn<int>("answer");   // 保留 or 删除
+    QTest::newRow("today shown") << 0 << 0;
+    QTest::newRow("yesterday shown") << 1 << 0;
+    QTest::newRow("diary deleted, the day kept on screen") << 0 << 1;
 }
 
 void TestCalorieWindow::diaryOnAgain() {
     QFETCH(int, daysBack);
+    QFETCH(int, answer);
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-    SetChoiceObserver([](const QString&, const QStringList&) { return 0; }); // 保留
+    SetChoiceObserver([answer](const QString&, const QStringList&) { return answer; });
     m_window = std::make_unique<Form_卡路里计算器>(m_foods);
     const QDate today = QDate::currentDate();
     AddFood(2, 0);
