@@ -55,13 +55,10 @@ ImportReport DiaryStore::Import(const DiaryContents& contents) {
         for (const DiaryDay& day : contents.days) {
             Change change;
             for (int meal = 0; meal < MealCount; ++meal) {
-                for (const FoodEntry& food : day.meals[meal])
-                    change.append(
-                        {Edit::Insert,
-                         meal,
-                         0,
-                         {},
-                         {0, food.name, food.listedKcal, food.quantity, food.grams, food.kcal}});
+                for (FoodEntry food : day.meals[meal]) {
+                    food.id = 0; // the file's own ids mean nothing here
+                    change.append({Edit::Insert, meal, 0, {}, food});
+                }
             }
             if (!IsSoundDay(day))
                 ++report.refused;

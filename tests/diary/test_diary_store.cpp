@@ -455,10 +455,12 @@ DiaryContents WithoutIds(DiaryContents contents) {
 void TestDiaryStore::contentsRoundTrip() {
     DiaryStore store(m_dir.filePath("contents.sqlite"));
     QCOMPARE(store.Create(), State::Open);
-    Change monday{Insert(2, {0, "米饭", 116, 100, 250, 290}), Insert(0, Food("鸡蛋", 139))};
+    // Rice with its nutrients, the egg without.
+    const FoodEntry rice{0, "米饭", 116, 100, 250, 290, Macros{2.36, 0.19, 28.73}};
+    Change monday{Insert(2, rice), Insert(0, Food("鸡蛋", 139))};
     Change sunday{Insert(4, Food("面条", 300, 300))};
     QVERIFY(store.Days().Apply(Monday, monday) && store.Days().Apply(Monday.addDays(-1), sunday));
-    QVERIFY(store.SavedMeals().Save("晚饭", {Food("米饭", 116, 100)}));
+    QVERIFY(store.SavedMeals().Save("晚饭", {rice}));
     QVERIFY(store.SavedMeals().Save("早饭", {Food("牛奶", 54, 100), Food("面包", 10.25)}));
     QVERIFY(store.SavedMeals().Save("空", {}));
     QCOMPARE(store.Weighings().Keep(
