@@ -984,9 +984,6 @@ void TestCalorieWindow::goalsInTheDialog_data() {
         << true << MacroGoals{};
     QTest::newRow("above 500 g") << "" << QStringList{"501", "", ""} << false
                                  << "蛋白质目标应在 0 到 500 克之间" << false << MacroGoals{};
-    QTest::newRow("percents above 100")
-        << "" << QStringList{"40%", "30%", "31%"} << false
-        << "营养素目标的百分比加起来不能超过 100%" << false << MacroGoals{};
     QTest::newRow("not a number") << "" << QStringList{"", "abc", ""} << false
                                   << "请正确填写脂肪目标。" << false << MacroGoals{};
 }
