@@ -12,6 +12,7 @@
 #include "frame/core/numbers.h"
 #include "frame/message.h"
 
+#include <QAction>
 #include <QColor>
 #include <QDir>
 #include <QTreeWidget>
@@ -102,9 +103,14 @@ void FillFoodList(Form_卡路里计算器& form) {
                                          food.FoodQuantity + QStringLiteral(" 克")});
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        if (!IsEmpty(food))
+            row->setData(0, Qt::AccessibleDescriptionRole,
+                         FoodMacrosText(form.NutrientsOf(food.FoodName), food.FoodQuantity));
         rows.append(row);
     }
     list->addTopLevelItems(rows);
+    if (form.ShowNutrientsAction()->isChecked())
+        ShowFoodTips(form);
     // Slots a smaller database left empty keep their row, unseen: they hold nothing to add.
     for (int i = FoodSlots::First; i <= FoodSlots::Last; ++i)
         rows[i - 1]->setHidden(IsEmpty(form.Foods().Slot(i)));
@@ -132,7 +138,9 @@ std::optional<QString> AddFoodToMeal(Form_卡路里计算器& form) {
             return *refusal;
         grams = std::get<double>(counted);
     }
-    auto entry = EntryFor(row->text(0), food.hot, food.quantity, grams);
+    const FoodNutrients* nutrients = form.NutrientsOf(food.name);
+    auto entry = EntryFor(row->text(0), food.hot, food.quantity, grams,
+                          nutrients ? std::optional(nutrients->per100g) : std::nullopt);
     if (!entry) // a weight needs the listed quantity to scale by
         return grams && NumberOf(food.hot) ? std::optional(NotWeighable) : std::nullopt;
     if (portion.count) {
@@ -231,13 +239,20 @@ void ShowDay(Form_卡路里计算器& form) {
 
 void AskDailyTarget(Form_卡路里计算器& form) {
     DailyTargetDialog dialog(&form);
-    if (dialog.exec() == QDialog::Accepted && dialog.Target())
-        SetDailyTarget(form, dialog.Target());
+    dialog.SetGoals(form.Goals());
+    if (dialog.exec() != QDialog::Accepted || !dialog.Target())
+        return;
+    form.SetGoals(dialog.Goals());
+    if (!SaveGoals(dialog.Goals()))
+        ShowMessage(&form, QStringLiteral("营养素目标无法保存到 %1，只在本次使用。")
+                               .arg(QDir::toNativeSeparators(TargetFilePath())));
+    SetDailyTarget(form, dialog.Target()); // what is left of the goals follows
 }
 
 void SetDailyTarget(Form_卡路里计算器& form, std::optional<int> kcal) {
     form.SetTargetKcal(kcal);
     ShowTarget(form);
+    ShowNutrients(form); // goals in percent of the target follow
     if (!kcal)
         ClearTarget();
     else if (!SaveTarget(*kcal))

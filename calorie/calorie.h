@@ -52,4 +52,15 @@ void SetDailyTarget(Form_卡路里计算器& form, std::optional<int> kcal);
 // The tree's header row: the target and what is left of it, hidden without a target.
 void ShowTarget(Form_卡路里计算器& form);
 
+// With "显示营养素" checked, each food row's tooltip gives its nutrients under the list's own.
+void ShowFoodTips(Form_卡路里计算器& form);
+// "显示营养素": kept like the daily target; the rows' tooltips and the label under the meals
+// follow.
+void SetShowNutrients(Form_卡路里计算器& form, bool show);
+// The day's and the selected meal's nutrients, their shares and what is left of the goals, under
+// the meals while "显示营养素" is checked; the tree has its usual height otherwise.
+void ShowNutrients(Form_卡路里计算器& form);
+// "数据来源": the selected food's source and record, and the credit lines of both sources.
+void ShowFoodSource(Form_卡路里计算器& form);
+
 } // namespace 方法_卡路里计算器

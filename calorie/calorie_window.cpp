@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -35,18 +36,27 @@ namespace {
 constexpr int CloseRetryMs = 100;
 } // namespace
 
-Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自定义变量::FoodTable) {}
+Form_卡路里计算器::Form_卡路里计算器()
+    : Form_卡路里计算器(自定义变量::FoodTable, 方法_卡路里计算器::ShippedNutrients()) {}
 
-Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods) : Form_卡路里计算器(foods, nullptr) {}
+Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
+                                     const 方法_卡路里计算器::NutrientTable& nutrients)
+    : Form_卡路里计算器(foods, nutrients, nullptr) {}
 
 Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
                                      std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf)
-    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods),
+    : Form_卡路里计算器(foods, {}, std::move(shelf)) {}
+
+Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
+                                     const 方法_卡路里计算器::NutrientTable& nutrients,
+                                     std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf)
+    : ToolWindow(QStringLiteral("卡路里计算器")), m_table(foods), m_nutrients(nutrients),
       m_shelf(shelf ? std::move(shelf) : 方法_卡路里计算器::DiaryShelf(*this)) {
     m_day.Reset(QDate::currentDate());
     CreateDateLabel();
     CreateMealTree();
     CreateMealMenu();
+    CreateNutrientLabel();
     CreateFoodList();
     CreateFoodMenu();
     RichTextBox* result = RichTextBox_结果();
@@ -59,6 +69,12 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
     m_meals->setFocus();
 
     m_target = 方法_卡路里计算器::LoadTarget();
+    m_goals = 方法_卡路里计算器::LoadGoals();
+    {
+        // Read, not changed: nothing to keep yet.
+        const QSignalBlocker quiet(m_showNutrients);
+        m_showNutrients->setChecked(方法_卡路里计算器::LoadShowNutrients());
+    }
     方法_卡路里计算器::InitMealTree(*this);
     方法_卡路里计算器::OpenDiary(*this); // the own foods live in the diary's file
     方法_卡路里计算器::FillFoodList(*this);
@@ -73,6 +89,12 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
 // The search watches the list and the window's focus: it goes first, before the list it watches.
 Form_卡路里计算器::~Form_卡路里计算器() {
     delete m_search;
+}
+
+const 方法_卡路里计算器::FoodNutrients*
+Form_卡路里计算器::NutrientsOf(const QString& foodName) const {
+    const auto found = m_nutrients.constFind(foodName);
+    return found == m_nutrients.cend() ? nullptr : &*found;
 }
 
 方法_卡路里计算器::DayModel::Keeper Form_卡路里计算器::Keeper() {
@@ -118,6 +140,16 @@ void Form_卡路里计算器::CreateDateLabel() {
     m_date->setAlignment(Qt::AlignCenter);
     m_date->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_date->hide();
+}
+
+// The day's nutrients under the meals, only while "显示营养素" is checked; the tree makes room.
+void Form_卡路里计算器::CreateNutrientLabel() {
+    m_nutrientLabel = new QLabel(this);
+    m_nutrientLabel->setObjectName(QStringLiteral("Label_营养素"));
+    m_nutrientLabel->setWordWrap(true);
+    m_nutrientLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_nutrientLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_nutrientLabel->hide();
 }
 
 namespace {
@@ -235,12 +267,15 @@ void Form_卡路里计算器::CreateMealTree() {
     m_meals->viewport()->installEventFilter(this);
     connect(m_meals, &QTreeWidget::itemDoubleClicked, this,
             [this] { 方法_卡路里计算器::RemoveFoodFromMeal(*this); });
-    connect(m_meals, &QTreeWidget::currentItemChanged, this,
-            [this] { 方法_卡路里计算器::UpdateDiaryActions(*this); });
+    connect(m_meals, &QTreeWidget::currentItemChanged, this, [this] {
+        方法_卡路里计算器::UpdateDiaryActions(*this);
+        方法_卡路里计算器::ShowNutrients(*this); // the selected meal's line follows
+    });
 }
 
-// The meal tree's one menu: the daily target, undo, the diary and saved meals, then the day's plan
-// out of the program; commands with keys answer them while the menu is closed as well.
+// The meal tree's one menu: the daily target, undo, the diary and saved meals, the day's plan out
+// of the program, then "显示营养素"; commands with keys answer them while the menu is closed as
+// well.
 void Form_卡路里计算器::CreateMealMenu() {
     m_mealMenu = new QMenu(QStringLiteral("餐单操作"), this);
     m_mealMenu->setObjectName(QStringLiteral("Pop_TreeView"));
@@ -255,6 +290,13 @@ void Form_卡路里计算器::CreateMealMenu() {
     m_mealMenu->addSeparator();
     方法_卡路里计算器::AddDiaryActions(*this, *m_mealMenu);
     方法_卡路里计算器::AddPlanActions(*this, *m_mealMenu);
+    // Last, where the menu's other commands keep their places.
+    m_mealMenu->addSeparator();
+    m_showNutrients = m_mealMenu->addAction(QStringLiteral("显示营养素"));
+    m_showNutrients->setObjectName(QStringLiteral("Pop_TreeView_ShowNutrients"));
+    m_showNutrients->setCheckable(true);
+    connect(m_showNutrients, &QAction::toggled, this,
+            [this](bool on) { 方法_卡路里计算器::SetShowNutrients(*this, on); });
 }
 
 namespace {
@@ -384,28 +426,45 @@ void Form_卡路里计算器::CreateFoodMenu() {
     m_foodMenu->addSeparator();
     add("Pop_ListView_ExportOwn", QStringLiteral("导出自建食物…"), QKeySequence(), ExportOwnFoods);
     add("Pop_ListView_ImportOwn", QStringLiteral("导入自建食物…"), QKeySequence(), ImportOwnFoods);
+    m_foodMenu->addSeparator();
+    add("Pop_ListView_Source", QStringLiteral("数据来源"), QKeySequence(), ShowFoodSource);
     UpdateFoodActions(*this);
 }
 
 void Form_卡路里计算器::ShowFoodMenu(const QPoint& globalPos) {
     方法_卡路里计算器::UpdateFoodActions(*this);
+    findChild<QAction*>(QStringLiteral("Pop_ListView_Source"))
+        ->setEnabled(m_foods->currentItem() != nullptr);
     m_foodMenu->exec(globalPos);
+}
+
+// Right click, the Menu key or Shift+F10, as on the meal tree.
+bool Form_卡路里计算器::FoodListEvent(QEvent* event) {
+    const QTreeWidgetItem* current = m_foods->currentItem();
+    const QPoint under = m_foods->viewport()->mapToGlobal(
+        current ? m_foods->visualItemRect(current).bottomLeft() : QPoint(0, 0));
+    if (event->type() == QEvent::ContextMenu) {
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        ShowFoodMenu(menu->reason() == QContextMenuEvent::Keyboard ? under : menu->globalPos());
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* press = static_cast<QKeyEvent*>(event);
+    if (press->key() == Qt::Key_Menu ||
+        (press->key() == Qt::Key_F10 && press->modifiers() == Qt::ShiftModifier)) {
+        ShowFoodMenu(under);
+        return true;
+    }
+    return false;
 }
 
 // Enter does what a double-click does, in the list and in the tree; Delete removes as well.
 bool Form_卡路里计算器::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == m_meals || watched == m_meals->viewport()) && MealTreeEvent(event))
         return true;
-    if ((watched == m_foods || watched == m_foods->viewport()) &&
-        event->type() == QEvent::ContextMenu) {
-        const auto* menu = static_cast<QContextMenuEvent*>(event);
-        const QTreeWidgetItem* current = m_foods->currentItem();
-        ShowFoodMenu(menu->reason() == QContextMenuEvent::Keyboard
-                         ? m_foods->viewport()->mapToGlobal(
-                               current ? m_foods->visualItemRect(current).bottomLeft() : QPoint())
-                         : menu->globalPos());
+    if ((watched == m_foods || watched == m_foods->viewport()) && FoodListEvent(event))
         return true;
-    }
     if (watched == m_foods && event->type() == QEvent::FocusIn)
         方法_卡路里计算器::RefreshOwnFoods(*this);
     if (watched == m_foods && event->type() == QEvent::KeyPress) {

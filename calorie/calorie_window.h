@@ -7,6 +7,7 @@
 // meals, undoes and takes the plan out of the program. There is no Calculate button.
 
 #include "calorie/core/day_model.h"
+#include "calorie/core/nutrients.h"
 #include "calorie/core/own_shelf.h"
 #include "frame/tool_window.h"
 
@@ -26,10 +27,14 @@ class DiaryStore;
 
 class Form_卡路里计算器 final : public ToolWindow {
   public:
-    // Lists the given table, the program's food table unless a test passes its own.
-    explicit Form_卡路里计算器(const FoodSlots& foods);
-    // With the user's own foods on the given shelf.
+    // Lists the given table, the program's food table unless a test passes its own; the nutrients
+    // are the shipped ones with the program's table, none or a test's own with another; the
+    // user's own foods are on the given shelf, the diary's without one.
+    explicit Form_卡路里计算器(const FoodSlots& foods,
+                               const 方法_卡路里计算器::NutrientTable& nutrients = {});
     Form_卡路里计算器(const FoodSlots& foods,
+                      std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf);
+    Form_卡路里计算器(const FoodSlots& foods, const 方法_卡路里计算器::NutrientTable& nutrients,
                       std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> shelf);
     Form_卡路里计算器();
     ~Form_卡路里计算器() override;
@@ -37,6 +42,8 @@ class Form_卡路里计算器 final : public ToolWindow {
     QTreeWidget* TreeView_食物列表() const { return m_meals; }
     QTreeWidget* ListView_食物列表() const { return m_foods; }
     const FoodSlots& Foods() const { return m_table; }
+    // The food's nutrients per 100 g, null for a food without.
+    const 方法_卡路里计算器::FoodNutrients* NutrientsOf(const QString& foodName) const;
     FoodSearch& Search() const { return *m_search; }
     std::optional<int> TargetKcal() const { return m_target; }
     void SetTargetKcal(std::optional<int> kcal) { m_target = kcal; }
@@ -57,6 +64,11 @@ class Form_卡路里计算器 final : public ToolWindow {
     // The user's own foods, dishes and portions; the rows after the shipped ones show Own().
     方法_卡路里计算器::OwnFoodShelf& Shelf() const { return *m_shelf; }
     QList<方法_卡路里计算器::OwnFood>& Own() { return m_own; }
+    // "显示营养素" in the meal tree's menu, and the day's nutrients it shows under the meals.
+    QAction* ShowNutrientsAction() const { return m_showNutrients; }
+    QLabel* Label_营养素() const { return m_nutrientLabel; }
+    const 方法_卡路里计算器::MacroGoals& Goals() const { return m_goals; }
+    void SetGoals(const 方法_卡路里计算器::MacroGoals& goals) { m_goals = goals; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,13 +79,17 @@ class Form_卡路里计算器 final : public ToolWindow {
     void CreateMealMenu();
     void CreateFoodList();
     void CreateDateLabel();
+    void CreateNutrientLabel();
     void CreateFoodMenu();
     void ShowFoodMenu(const QPoint& globalPos);
+    bool FoodListEvent(QEvent* event);
     void ShowMealMenu(const QPoint& globalPos);
     void ShowMealMenuAtCurrent();
     bool MealTreeEvent(QEvent* event);
 
     const FoodSlots& m_table;
+    // A copy: a table a test passes may be a temporary.
+    const 方法_卡路里计算器::NutrientTable m_nutrients;
     QTreeWidget* m_meals = nullptr;
     QTreeWidget* m_foods = nullptr;
     FoodSearch* m_search = nullptr;
@@ -87,4 +103,7 @@ class Form_卡路里计算器 final : public ToolWindow {
     QMenu* m_foodMenu = nullptr;
     std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> m_shelf;
     QList<方法_卡路里计算器::OwnFood> m_own;
+    QAction* m_showNutrients = nullptr;
+    QLabel* m_nutrientLabel = nullptr;
+    方法_卡路里计算器::MacroGoals m_goals;
 };

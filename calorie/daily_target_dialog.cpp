@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cmath>
 
 using namespace 方法_卡路里计算器;
 
@@ -27,6 +28,11 @@ const QString RefusedTarget = QStringLiteral("请正确填写您的“每日目�
 
 const QString FigureUnits[] = {QStringLiteral("岁"), QStringLiteral("厘米"),
                                QStringLiteral("千克")};
+
+const QString GoalNames[] = {QStringLiteral("蛋白质"), QStringLiteral("脂肪"),
+                             QStringLiteral("碳水化合物")};
+constexpr std::optional<MacroGoal> MacroGoals::*GoalFields[] = {
+    &MacroGoals::protein, &MacroGoals::fat, &MacroGoals::carbohydrate};
 
 QString PaceText(double pace) {
     return pace == 0 ? QStringLiteral("保持体重")
@@ -85,6 +91,7 @@ DailyTargetDialog::DailyTargetDialog(QWidget* parent) : QDialog(parent) {
     direct->addWidget(new QLabel(QStringLiteral("大卡（填写后不再按上面计算）")));
     direct->addStretch();
     form->addRow(QStringLiteral("或直接输入："), direct);
+    CreateGoalRows(form);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
@@ -105,6 +112,80 @@ DailyTargetDialog::DailyTargetDialog(QWidget* parent) : QDialog(parent) {
     m_pace->setCurrentIndex(2); // half a kilogram a week, the pace most advice gives
     ShowResult();
     m_figures[0]->setFocus();
+}
+
+void DailyTargetDialog::CreateGoalRows(QFormLayout* form) {
+    form->addRow(new QLabel(QStringLiteral("营养素目标（可不填）：")));
+    for (int i = 0; i < 3; ++i) {
+        m_goalFields[i] = new QLineEdit;
+        m_goalFields[i]->setObjectName(QStringLiteral("Text_营养素目标(%1)").arg(i));
+        m_goalFields[i]->setAccessibleName(GoalNames[i] + QStringLiteral("目标"));
+        m_goalFields[i]->setMaximumWidth(100);
+        m_goalUnits[i] = new QComboBox;
+        m_goalUnits[i]->setObjectName(QStringLiteral("Combo_营养素单位(%1)").arg(i));
+        m_goalUnits[i]->setAccessibleName(GoalNames[i] + QStringLiteral("目标的单位"));
+        m_goalUnits[i]->addItems({QStringLiteral("克/天"), QStringLiteral("% 每日目标")});
+        auto* row = new QHBoxLayout;
+        row->addWidget(m_goalFields[i]);
+        row->addWidget(m_goalUnits[i]);
+        row->addStretch();
+        form->addRow(GoalNames[i] + QStringLiteral("："), row);
+    }
+    auto* start = new QPushButton(QStringLiteral("按减重常用起点填写"));
+    start->setObjectName(QStringLiteral("Command_常用起点"));
+    start->setAutoDefault(false);
+    start->setToolTip(
+        QStringLiteral("蛋白质每千克体重 1.2 克，脂肪占每日目标的 25%，其余为碳水化合物"));
+    connect(start, &QPushButton::clicked, this, [this] { FillStartingGoals(); });
+    form->addRow(start);
+}
+
+void DailyTargetDialog::SetGoals(const MacroGoals& goals) {
+    for (int i = 0; i < 3; ++i) {
+        const auto& goal = goals.*GoalFields[i];
+        m_goalFields[i]->setText(goal ? FormatNumber(goal->amount) : QString());
+        m_goalUnits[i]->setCurrentIndex(goal && goal->unit == GoalUnit::Percent ? 1 : 0);
+    }
+}
+
+std::optional<int> DailyTargetDialog::CurrentTarget() const {
+    if (!m_typedTarget->text().trimmed().isEmpty())
+        return ParseTarget(m_typedTarget->text());
+    if (CheckFields(方法_基础代谢计算::Fields, FigureTexts()))
+        return std::nullopt;
+    int bmr = 0;
+    const int worked = TargetFromFigures(&bmr).kcal;
+    return InTargetRange(worked) ? std::optional(worked) : std::nullopt;
+}
+
+// The weight is the one in the dialog: the latest weighing unless the user typed another.
+void DailyTargetDialog::FillStartingGoals() {
+    const auto target = CurrentTarget();
+    const double kg = LeadingNumber(m_figures[2]->text());
+    const FieldRule& weight = 方法_基础代谢计算::Fields[2];
+    if (!target || !(kg >= weight.lower && kg <= weight.upper)) {
+        ShowMessage(this, QStringLiteral("请先填写体重和每日目标，再按减重常用起点填写。"));
+        return;
+    }
+    SetGoals(StartingGoals(kg, *target));
+}
+
+std::optional<MacroGoals> DailyTargetDialog::TypedGoals(QString* refusal) const {
+    MacroGoals goals;
+    for (int i = 0; i < 3; ++i) {
+        const QString text = m_goalFields[i]->text().trimmed();
+        if (text.isEmpty())
+            continue;
+        bool ok = false;
+        const double amount = text.toDouble(&ok);
+        if (!ok || !std::isfinite(amount)) {
+            *refusal = QStringLiteral("请正确填写%1目标。").arg(GoalNames[i]);
+            return std::nullopt;
+        }
+        goals.*GoalFields[i] =
+            MacroGoal{amount, m_goalUnits[i]->currentIndex() ? GoalUnit::Percent : GoalUnit::Grams};
+    }
+    return goals;
 }
 
 QWidget* DailyTargetDialog::CreateSexRow() {
@@ -196,6 +277,15 @@ void DailyTargetDialog::accept() {
         ShowMessage(this, RefusedTarget);
         return;
     }
+    QString refusal;
+    const auto goals = TypedGoals(&refusal);
+    if (goals)
+        refusal = GoalsProblem(*goals, target);
+    if (!refusal.isEmpty()) {
+        ShowMessage(this, refusal);
+        return;
+    }
     m_target = target;
+    m_goals = *goals;
     QDialog::accept();
 }

@@ -44,6 +44,7 @@ void ShowDateLine(Form_卡路里计算器& form) {
     label->setText(DateText(form.Day().Date()));
     label->setVisible(on);
     form.TreeView_食物列表()->setGeometry(on ? QRect(2, 24, 233, 443) : QRect(2, 2, 233, 465));
+    ShowNutrients(form); // and for the nutrients under the meals
 }
 
 // The day as the diary holds it now: another program may have changed it meanwhile.

@@ -13,6 +13,7 @@ void ShowIntakeSummary(Form_卡路里计算器& form) {
     box.SetSelLength(q - 5);
     box.SetSelColor(RgbColor(0xFF, 0, 0));
     ShowTarget(form); // what is left of the target follows the total
+    ShowNutrients(form);
 }
 
 } // namespace 方法_卡路里计算器

@@ -35,10 +35,28 @@ QTextCharFormat Chars(qreal points, bool bold = false, QColor color = Qt::black)
 const QColor Dark(0xE2, 0xE8, 0xCF);
 const QColor Light(0xF3, 0xF6, 0xEA);
 
-// One row of the plan's table: the three cells' texts, bold or not, shaded or not.
+// The food, its weight and energy, then protein, fat and carbohydrate.
+constexpr int Columns = 6;
+
+// "6.5 克"; "—" for none, never 0.
+QStringList MacroCells(const std::optional<Macros>& macros) {
+    if (!macros)
+        return {QStringLiteral("—"), QStringLiteral("—"), QStringLiteral("—")};
+    QStringList cells;
+    for (double grams : {macros->protein, macros->fat, macros->carbohydrate})
+        cells << FormatNumber(RoundHalfEven(grams, 1)) + QStringLiteral(" 克");
+    return cells;
+}
+
+// A sum says its grams when any of its foods had nutrients.
+std::optional<Macros> SumMacros(const NutrientSum& sum) {
+    return sum.counted ? std::optional(sum.grams) : std::nullopt;
+}
+
+// One row of the plan's table: the cells' texts, bold or not, shaded or not.
 void FillRow(QTextTable& table, int row, const QStringList& cells, bool bold,
              const QColor& shade = QColor()) {
-    for (int column = 0; column < 3; ++column) {
+    for (int column = 0; column < Columns; ++column) {
         QTextTableCell cell = table.cellAt(row, column);
         if (shade.isValid()) {
             QTextTableCellFormat shaded = cell.format().toTableCellFormat();
@@ -74,36 +92,54 @@ void LayOutPlan(QTextDocument& doc, const DayPlan& day, std::optional<double> ta
     rows += planned ? 0 : 1;
     QTextTableFormat frame;
     frame.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    frame.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 64),
-                                     QTextLength(QTextLength::PercentageLength, 16),
-                                     QTextLength(QTextLength::PercentageLength, 20)});
+    frame.setColumnWidthConstraints({QTextLength(QTextLength::PercentageLength, 34),
+                                     QTextLength(QTextLength::PercentageLength, 11),
+                                     QTextLength(QTextLength::PercentageLength, 14),
+                                     QTextLength(QTextLength::PercentageLength, 13),
+                                     QTextLength(QTextLength::PercentageLength, 13),
+                                     QTextLength(QTextLength::PercentageLength, 15)});
     frame.setTopMargin(12);
     frame.setBorder(0); // shaded rows set the meals apart
     frame.setCellSpacing(0);
     frame.setCellPadding(2);    // thirty foods fit on one page
     frame.setHeaderRowCount(1); // repeated on a second page
-    QTextTable* table = cursor.insertTable(rows, 3, frame);
+    QTextTable* table = cursor.insertTable(rows, Columns, frame);
 
     int row = 0;
-    FillRow(*table, row++, {QStringLiteral("食物"), QStringLiteral("重量"), QStringLiteral("热量")},
+    FillRow(*table, row++,
+            {QStringLiteral("食物"), QStringLiteral("重量"), QStringLiteral("热量"),
+             QStringLiteral("蛋白质"), QStringLiteral("脂肪"), QStringLiteral("碳水化合物")},
             true, Dark);
     for (const PlannedMeal& meal : day.meals) {
         if (meal.foods.isEmpty())
             continue;
-        FillRow(*table, row++, {meal.name, QString(), FormatNumber(Subtotal(meal)) + Kcal}, true,
-                Light);
+        FillRow(*table, row++,
+                QStringList{meal.name, QString(), FormatNumber(Subtotal(meal)) + Kcal} +
+                    MacroCells(SumMacros(NutrientsOf(meal))),
+                true, Light);
         for (const PlannedFood& food : meal.foods)
             FillRow(*table, row++,
-                    {food.name, food.grams ? FormatNumber(*food.grams) + QStringLiteral(" 克") : "",
-                     FormatNumber(food.energy) + Kcal},
+                    QStringList{food.name,
+                                food.grams ? FormatNumber(*food.grams) + QStringLiteral(" 克") : "",
+                                FormatNumber(food.energy) + Kcal} +
+                        MacroCells(food.macros),
                     false);
     }
     if (!planned)
         FillRow(*table, row++, {QStringLiteral("还没有安排食物。")}, false);
-    FillRow(*table, row, {QStringLiteral("共摄入"), QString(), FormatNumber(day.total) + Kcal},
+    const NutrientSum sum = NutrientsOf(day);
+    FillRow(*table, row,
+            QStringList{QStringLiteral("共摄入"), QString(), FormatNumber(day.total) + Kcal} +
+                (planned ? MacroCells(SumMacros(sum)) : QStringList()),
             true, Dark);
 
     cursor.movePosition(QTextCursor::End);
+    if (sum.missing && sum.counted) {
+        QTextBlockFormat after;
+        after.setTopMargin(10);
+        cursor.insertBlock(after);
+        cursor.insertText(MissingText(sum.missing), Chars(10));
+    }
     if (target) {
         QTextBlockFormat after;
         after.setTopMargin(10);

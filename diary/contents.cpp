@@ -56,7 +56,7 @@ ImportReport DiaryStore::Import(const DiaryContents& contents) {
             Change change;
             for (int meal = 0; meal < MealCount; ++meal) {
                 for (FoodEntry food : day.meals[meal]) {
-                    food.id = 0;
+                    food.id = 0; // the file's own ids mean nothing here
                     change.append({Edit::Insert, meal, 0, {}, food});
                 }
             }

@@ -13,11 +13,37 @@ namespace 方法_卡路里计算器 {
 
 namespace {
 
-enum Column { Kind, Date, Meal, Food, ListedKcal, Quantity, Grams, Kcal, Kg, ColumnCount };
+enum Column {
+    Kind,
+    Date,
+    Meal,
+    Food,
+    ListedKcal,
+    Quantity,
+    Grams,
+    Kcal,
+    Kg,
+    Protein,
+    Fat,
+    Carbohydrate,
+    ColumnCount
+};
 
-const QStringList Header{
-    "类型",           "日期",       "餐次/常用餐名", "食物",        "标示热量（大卡）",
-    "标示重量（克）", "重量（克）", "热量（大卡）",  "体重（公斤）"};
+// A food's nutrients per 100 g, as the entry keeps them, in the last three columns.
+const QStringList Header{"类型",
+                         "日期",
+                         "餐次/常用餐名",
+                         "食物",
+                         "标示热量（大卡）",
+                         "标示重量（克）",
+                         "重量（克）",
+                         "热量（大卡）",
+                         "体重（公斤）",
+                         "蛋白质（克/100克）",
+                         "脂肪（克/100克）",
+                         "碳水化合物（克/100克）"};
+// The table before the nutrients.
+const QStringList HeaderWithoutNutrients = Header.mid(0, Kg + 1);
 // The first diaries' table: an entry per row, its grams and kcal.
 const QStringList FirstHeader{"日期", "餐次", "食物", "重量（克）", "热量（大卡）"};
 
@@ -39,8 +65,19 @@ QString Line(QStringList cells) {
 
 QString EntryLine(const QString& kind, const QString& date, const QString& meal,
                   const FoodEntry& entry) {
-    return Line({kind, date, CsvField(meal), CsvField(entry.name), FormatNumber(entry.listedKcal),
-                 Number(entry.quantity), Number(entry.grams), FormatNumber(entry.kcal)});
+    QStringList cells{kind,
+                      date,
+                      CsvField(meal),
+                      CsvField(entry.name),
+                      FormatNumber(entry.listedKcal),
+                      Number(entry.quantity),
+                      Number(entry.grams),
+                      FormatNumber(entry.kcal),
+                      QString()};
+    if (const auto& macros = entry.per100g)
+        cells << FormatNumber(macros->protein) << FormatNumber(macros->fat)
+              << FormatNumber(macros->carbohydrate);
+    return Line(cells);
 }
 
 QString KgLine(const QString& kind, const QString& date, double kg) {
@@ -71,6 +108,27 @@ bool ReadNumber(const QString& cell, std::optional<double>& value) {
     return ok;
 }
 
+// Why a row's nutrients are refused; empty when entry holds them, or none were given.
+QString NutrientProblem(const QStringList& cells, FoodEntry& entry) {
+    std::optional<double> figures[3];
+    int given = 0;
+    for (int i = 0; i < 3; ++i) {
+        const QString& cell = cells[Protein + i];
+        if (!ReadNumber(cell, figures[i]))
+            return QStringLiteral("营养素“%1”不是数字").arg(cell.trimmed());
+        given += figures[i].has_value();
+    }
+    if (given == 0)
+        return {};
+    if (given < 3)
+        return QStringLiteral("蛋白质、脂肪和碳水化合物应一起填写");
+    entry.per100g = Macros{*figures[0], *figures[1], *figures[2]};
+    if (!IsSoundEntry(entry))
+        return QStringLiteral("食物“%1”的营养素不合理，每100克应在 0 到 100 克之间")
+            .arg(entry.name);
+    return {};
+}
+
 // Why a row's entry is refused; empty when entry holds it.
 QString EntryProblem(const QStringList& cells, FoodEntry& entry) {
     entry = {};
@@ -97,7 +155,7 @@ QString EntryProblem(const QStringList& cells, FoodEntry& entry) {
     entry.kcal = *kcal;
     if (!IsSoundEntry(entry))
         return QStringLiteral("食物“%1”的热量或重量不合理").arg(entry.name);
-    return {};
+    return NutrientProblem(cells, entry);
 }
 
 // Why a weight is refused (the weight log's rule); empty when kg holds it.
@@ -301,7 +359,7 @@ ParsedDiary ParseDiaryCsv(const QByteArray& csv) {
             header << field.trimmed();
     }
     const bool first = header == FirstHeader;
-    if (!first && header != Header) {
+    if (!first && header != Header && header != HeaderWithoutNutrients) {
         parsed.failure =
             QStringLiteral("表头不是日记的表头，第一行应是“%1”").arg(Header.join(u','));
         return parsed;

@@ -1,8 +1,10 @@
 #pragma once
 // The whole diary as one CSV table a spreadsheet reads well, and back. Each row says what it holds
 // in its first column: "餐单" (a day's entry), "常用餐" (a food of a saved meal, or a saved meal
-// without foods), "体重" (a weighing), "目标体重"; cells that do not apply stay empty. Numbers are
-// written in their shortest form, so reading a file and writing it again gives the same bytes.
+// without foods), "体重" (a weighing), "目标体重"; cells that do not apply stay empty, so do a
+// food's nutrients when it has none. Numbers are written in their shortest form, so reading a
+// file and writing it again gives the same bytes. The table from before the nutrients' three
+// columns is read as well.
 //
 // The table of the first diaries (日期,餐次,食物,重量（克）,热量（大卡）) is read as well: there
 // an entry's listed energy and quantity are its kcal and grams.

@@ -75,6 +75,15 @@ const std::array<QStringList, DiarySchemaVersion> Steps{{
         "ALTER TABLE saved_meal_foods ADD COLUMN portion TEXT",
         "ALTER TABLE saved_meal_foods ADD COLUMN portion_count REAL",
     },
+    // A food's nutrients per 100 g, kept with it; the rows from before have none.
+    {
+        "ALTER TABLE entries ADD COLUMN protein REAL",
+        "ALTER TABLE entries ADD COLUMN fat REAL",
+        "ALTER TABLE entries ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
+        "ALTER TABLE saved_meal_foods ADD COLUMN protein REAL",
+        "ALTER TABLE saved_meal_foods ADD COLUMN fat REAL",
+        "ALTER TABLE saved_meal_foods ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
+    },
 }};
 
 // The tables a diary of that version has.

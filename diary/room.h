@@ -48,9 +48,13 @@ QString DayRule();      // day: a real ISO date
 QString FoodRule();     // name, hot, quantity, grams, kcal: IsSoundEntry
 QString EntryRule();    // a row of entries: its day, a meal 0 to 5 and its food
 QString WeighingRule(); // day and kg: 20 to 300 kg, two decimals at most
+// protein, fat, carbohydrate of a food per 100 g: none of them, or all three from 0 to 100 g
+// adding up to at most 100 g.
+QString NutrientRule();
 
-// The food of the columns id, name, hot, quantity, grams, kcal, portion, portion_count starting
-// at first; nothing when it breaks IsSoundEntry. BindFood binds all but the id.
+// The food of the columns id, name, hot, quantity, grams, kcal, portion, portion_count, protein,
+// fat, carbohydrate starting at first; nothing when it breaks IsSoundEntry, no nutrients when they
+// do. BindFood binds all but the id.
 std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first);
 void BindFood(QSqlQuery& query, const FoodEntry& food);
 

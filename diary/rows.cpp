@@ -68,18 +68,35 @@ QString WeighingRule() {
                .arg(方法_体重记录::MaxKg);
 }
 
+QString NutrientRule() {
+    QString figures;
+    for (const char* column : {"protein", "fat", "carbohydrate"})
+        figures += Number(QLatin1String(column)) +
+                   QStringLiteral(" AND %1 BETWEEN 0 AND 100 AND ").arg(QLatin1String(column));
+    return QStringLiteral("protein IS NULL AND fat IS NULL AND carbohydrate IS NULL OR ") +
+           figures + QStringLiteral("protein + fat + carbohydrate <= 100");
+}
+
 std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first) {
-    const FoodEntry food{query.value(first).toLongLong(),   query.value(first + 1).toString(),
-                         query.value(first + 2).toDouble(), Unbound(query.value(first + 3)),
-                         Unbound(query.value(first + 4)),   query.value(first + 5).toDouble(),
-                         query.value(first + 6).toString(), query.value(first + 7).toDouble()};
+    FoodEntry food{query.value(first).toLongLong(),   query.value(first + 1).toString(),
+                   query.value(first + 2).toDouble(), Unbound(query.value(first + 3)),
+                   Unbound(query.value(first + 4)),   query.value(first + 5).toDouble(),
+                   query.value(first + 6).toString(), query.value(first + 7).toDouble()};
+    const auto protein = Unbound(query.value(first + 8)), fat = Unbound(query.value(first + 9)),
+               carbohydrate = Unbound(query.value(first + 10));
+    if (protein && fat && carbohydrate)
+        food.per100g = Macros{*protein, *fat, *carbohydrate};
+    // Figures that break the rules are not shown; the food itself still is.
+    if (!IsSoundEntry(food))
+        food.per100g.reset();
     if (!IsSoundEntry(food))
         return std::nullopt;
     // A portion that does not add up is left off; the weight it stood for stays.
     if (!food.portion.isEmpty() && !(food.grams && food.portionCount > 0 &&
-                                     food.portionCount <= MaxGrams && food.portion.size() <= 10))
-        return FoodEntry{food.id, food.name, food.listedKcal, food.quantity, food.grams, food.kcal,
-                         {},      0};
+                                     food.portionCount <= MaxGrams && food.portion.size() <= 10)) {
+        food.portion.clear();
+        food.portionCount = 0;
+    }
     return food;
 }
 
@@ -91,6 +108,10 @@ void BindFood(QSqlQuery& query, const FoodEntry& food) {
     query.addBindValue(food.kcal);
     query.addBindValue(food.portion.isEmpty() ? QVariant() : QVariant(food.portion));
     query.addBindValue(food.portion.isEmpty() ? QVariant() : QVariant(food.portionCount));
+    const auto& macros = food.per100g;
+    query.addBindValue(macros ? QVariant(macros->protein) : QVariant());
+    query.addBindValue(macros ? QVariant(macros->fat) : QVariant());
+    query.addBindValue(macros ? QVariant(macros->carbohydrate) : QVariant());
 }
 
 bool IsSoundKg(double kg) {

@@ -67,9 +67,10 @@ std::optional<int> LoadTarget() {
     return kcal;
 }
 
-bool SaveTarget(int kcal) {
-    if (!InTargetRange(kcal))
-        return false;
+namespace {
+
+// Writes one setting, creating the file and the folders it needs; remembers which of them it made.
+bool Keep(const QString& key, const QVariant& value) {
     const QString path = TargetFilePath();
     QStringList made;
     const bool existed = QFile::exists(path);
@@ -82,22 +83,104 @@ bool SaveTarget(int kcal) {
             return false;
     }
     QSettings settings(path, QSettings::IniFormat);
-    settings.setValue(TargetKey, kcal);
+    settings.setValue(key, value);
     if (!existed)
         settings.setValue(MadeKey, made);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
 
-void ClearTarget() {
+// Removes settings; once none is left, the file and the folders Keep made go too, so nothing the
+// program wrote stays behind.
+void Forget(const QStringList& keys) {
     const QString path = TargetFilePath();
     if (!QFile::exists(path))
         return;
-    QStringList made = QSettings(path, QSettings::IniFormat).value(MadeKey).toStringList();
+    QStringList made;
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        for (const QString& key : keys)
+            settings.remove(key);
+        settings.sync();
+        QStringList left = settings.allKeys();
+        left.removeAll(MadeKey);
+        if (!left.isEmpty())
+            return;
+        made = settings.value(MadeKey).toStringList();
+    }
     QFile::remove(path);
     std::reverse(made.begin(), made.end());
     for (const QString& folder : made)
         QDir().rmdir(folder); // only when empty: something else may have moved in
+}
+
+const QString ShowNutrientsKey = QStringLiteral("showNutrients");
+const QString GoalKeys[] = {QStringLiteral("proteinGoal"), QStringLiteral("fatGoal"),
+                            QStringLiteral("carbohydrateGoal")};
+constexpr std::optional<MacroGoal> MacroGoals::*GoalFields[] = {
+    &MacroGoals::protein, &MacroGoals::fat, &MacroGoals::carbohydrate};
+
+// "120g" or "25%".
+std::optional<MacroGoal> GoalOf(const QString& text) {
+    const bool percent = text.endsWith(u'%');
+    if (!percent && !text.endsWith(u'g'))
+        return std::nullopt;
+    bool ok = false;
+    const double amount = text.chopped(1).toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return MacroGoal{amount, percent ? GoalUnit::Percent : GoalUnit::Grams};
+}
+
+} // namespace
+
+bool SaveTarget(int kcal) {
+    return InTargetRange(kcal) && Keep(TargetKey, kcal);
+}
+
+void ClearTarget() {
+    Forget({TargetKey});
+}
+
+bool LoadShowNutrients() {
+    const QString path = TargetFilePath();
+    return QFile::exists(path) &&
+           QSettings(path, QSettings::IniFormat).value(ShowNutrientsKey).toBool();
+}
+
+bool SaveShowNutrients(bool show) {
+    if (show)
+        return Keep(ShowNutrientsKey, true);
+    Forget({ShowNutrientsKey});
+    return true;
+}
+
+MacroGoals LoadGoals() {
+    const QString path = TargetFilePath();
+    if (!QFile::exists(path))
+        return {};
+    const QSettings settings(path, QSettings::IniFormat);
+    MacroGoals goals;
+    for (int i = 0; i < 3; ++i)
+        goals.*GoalFields[i] = GoalOf(settings.value(GoalKeys[i]).toString());
+    // Goals the dialog would refuse are not taken, the target they may rest on being the kept one.
+    if (!GoalsProblem(goals, LoadTarget()).isEmpty())
+        return {};
+    return goals;
+}
+
+bool SaveGoals(const MacroGoals& goals) {
+    QStringList gone;
+    for (int i = 0; i < 3; ++i) {
+        const auto& goal = goals.*GoalFields[i];
+        if (!goal)
+            gone << GoalKeys[i];
+        else if (!Keep(GoalKeys[i], FormatNumber(goal->amount) +
+                                        (goal->unit == GoalUnit::Percent ? u'%' : u'g')))
+            return false;
+    }
+    Forget(gone);
+    return true;
 }
 
 } // namespace 方法_卡路里计算器

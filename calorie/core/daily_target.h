@@ -2,8 +2,11 @@
 // The daily target: the basal metabolic rate times an activity factor, less the energy of the
 // weight a person means to lose each week, never below a floor for the sex. It is kept for the
 // next start in one settings file, written only when a target is set and removed when cleared.
+// The same file keeps the goals for protein, fat and carbohydrate and whether the calorie window
+// shows the day's nutrients; it goes once none of these is kept.
 
 #include "body/core/input_rules.h"
+#include "calorie/core/nutrients.h"
 
 #include <QString>
 #include <array>
@@ -52,7 +55,14 @@ std::optional<int> LoadTarget();
 // Writes the target, creating the folders it needs, and remembers which of them it made. A target
 // outside the range is refused: LoadTarget would not give it back.
 bool SaveTarget(int kcal);
-// Removes the file and the folders SaveTarget made, so nothing the program wrote stays behind.
+// Removes the target; the file and the folders SaveTarget made go once nothing else is kept.
 void ClearTarget();
+
+// "显示营养素": false, the default, is kept by keeping nothing.
+bool LoadShowNutrients();
+bool SaveShowNutrients(bool show);
+// The kept goals; none when they are not what the dialog would take.
+MacroGoals LoadGoals();
+bool SaveGoals(const MacroGoals& goals);
 
 } // namespace 方法_卡路里计算器

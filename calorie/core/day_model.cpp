@@ -26,11 +26,13 @@ std::optional<double> EnergyAt(double listedKcal, double quantity, double grams)
 } // namespace
 
 std::optional<FoodEntry> EntryFor(const QString& foodName, const QString& foodHot,
-                                  const QString& foodQuantity, std::optional<double> grams) {
+                                  const QString& foodQuantity, std::optional<double> grams,
+                                  std::optional<Macros> per100g) {
     const auto listedKcal = NumberOf(foodHot);
     if (!listedKcal)
         return std::nullopt;
-    FoodEntry entry{0, foodName, *listedKcal, std::nullopt, std::nullopt, *listedKcal, {}, 0};
+    FoodEntry entry{0,           foodName, *listedKcal, std::nullopt, std::nullopt,
+                    *listedKcal, {},       0,           per100g};
     const auto quantity = NumberOf(foodQuantity);
     if (!quantity || !(*quantity > 0))
         return grams ? std::nullopt : std::optional(entry);
@@ -65,10 +67,17 @@ bool IsSoundEntry(const FoodEntry& entry) {
     const auto weight = [](std::optional<double> grams) {
         return !grams || (std::isfinite(*grams) && *grams > 0 && *grams <= MaxGrams);
     };
+    const auto figures = [](const std::optional<Macros>& per100g) {
+        if (!per100g)
+            return true;
+        const auto part = [](double grams) { return std::isfinite(grams) && grams >= 0; };
+        return part(per100g->protein) && part(per100g->fat) && part(per100g->carbohydrate) &&
+               per100g->protein + per100g->fat + per100g->carbohydrate <= 100;
+    };
     const QString name = entry.name.trimmed();
-    return !name.isEmpty() && entry.name.size() <= LongestName && energy(entry.listedKcal) &&
-           energy(entry.kcal) && weight(entry.quantity) && weight(entry.grams) &&
-           entry.grams.has_value() == entry.quantity.has_value();
+    return !name.isEmpty() && figures(entry.per100g) && entry.name.size() <= LongestName &&
+           energy(entry.listedKcal) && energy(entry.kcal) && weight(entry.quantity) &&
+           weight(entry.grams) && entry.grams.has_value() == entry.quantity.has_value();
 }
 
 bool ShowsGrams(const FoodEntry& entry) {

@@ -9,6 +9,7 @@
 // is one step to undo. The meal tree, the subtotals, the summary and the plan's exports read the
 // model, never the tree's text.
 
+#include "calorie/core/macros.h"
 #include "frame/core/undo_history.h"
 
 #include <QDate>
@@ -34,6 +35,8 @@ struct FoodEntry {
     double kcal = 0;                // the energy it counts with
     QString portion;                // "碗" when placed by a named portion, with its count
     double portionCount = 0;
+    // Per 100 g, so that weighing anew leaves it as it is; none when the food had no nutrients.
+    std::optional<Macros> per100g{};
 
     friend bool operator==(const FoodEntry&, const FoodEntry&) = default;
 };
@@ -42,7 +45,8 @@ struct FoodEntry {
 // cell as the list shows it at that quantity, the portion's energy otherwise. Nothing when the
 // energy is not a number, or a weight was typed for a food whose quantity is not one.
 std::optional<FoodEntry> EntryFor(const QString& foodName, const QString& foodHot,
-                                  const QString& foodQuantity, std::optional<double> grams);
+                                  const QString& foodQuantity, std::optional<double> grams,
+                                  std::optional<Macros> per100g = std::nullopt);
 // Whether an entry that comes from outside the window (the diary's file, an imported file) is
 // one the window could have made: a name, finite energies that are not negative and at most what
 // pure fat gives at the heaviest portion, weights above 0 and at most MaxGrams, both or neither.

@@ -15,6 +15,16 @@ double Left(double target, double total) {
     return RoundHalfEven(target - total, 2);
 }
 
+// ",6.5,0.5,64.8", one decimal; empty cells without nutrients, never 0.
+QString MacroCells(const std::optional<Macros>& macros) {
+    if (!macros)
+        return QStringLiteral(",,,");
+    QString cells;
+    for (double grams : {macros->protein, macros->fat, macros->carbohydrate})
+        cells += u',' + FormatNumber(RoundHalfEven(grams, 1));
+    return cells;
+}
+
 } // namespace
 
 DayPlan PlanOf(const DayModel& day) {
@@ -22,7 +32,7 @@ DayPlan PlanOf(const DayModel& day) {
     for (int meal = 0; meal < MealCount; ++meal) {
         PlannedMeal planned{Meals[meal], {}};
         for (const FoodEntry& entry : day.Foods(meal))
-            planned.foods.append({entry.name, entry.grams, entry.kcal});
+            planned.foods.append({entry.name, entry.grams, entry.kcal, EntryMacros(entry)});
         plan.meals.append(planned);
     }
     return plan;
@@ -32,6 +42,31 @@ double Subtotal(const PlannedMeal& meal) {
     double sum = 0;
     for (const PlannedFood& food : meal.foods)
         sum = Added(sum, food.energy);
+    return sum;
+}
+
+NutrientSum NutrientsOf(const PlannedMeal& meal) {
+    NutrientSum sum;
+    for (const PlannedFood& food : meal.foods) {
+        sum.kcal += food.energy;
+        if (food.macros) {
+            sum.grams = sum.grams + *food.macros;
+            ++sum.counted;
+        } else
+            ++sum.missing;
+    }
+    return sum;
+}
+
+NutrientSum NutrientsOf(const DayPlan& day) {
+    NutrientSum sum;
+    for (const PlannedMeal& meal : day.meals) {
+        const NutrientSum of = NutrientsOf(meal);
+        sum.grams = sum.grams + of.grams;
+        sum.kcal += of.kcal;
+        sum.missing += of.missing;
+        sum.counted += of.counted;
+    }
     return sum;
 }
 
@@ -65,26 +100,36 @@ QString PlanText(const DayPlan& day, std::optional<double> target) {
         planned = true;
         lines << u'【' + meal.name + u'】' + FormatNumber(Subtotal(meal)) + Kcal;
         for (const PlannedFood& food : meal.foods)
-            lines << FoodWithWeight(food) + u'　' + FormatNumber(food.energy) + Kcal;
+            lines << FoodWithWeight(food) + u'　' + FormatNumber(food.energy) + Kcal +
+                         (food.macros ? u'　' + MacrosText(food.macros) : QString());
         lines << QString();
     }
     if (!planned)
         lines << QStringLiteral("还没有安排食物。") << QString();
     lines << IntakeLabel + FormatNumber(day.total) + Kcal;
+    // Only a day with nutrients says them: a plan without is as it always was.
+    if (const NutrientSum sum = NutrientsOf(day); sum.counted) {
+        lines << SumText(QStringLiteral("营养素"), sum);
+        if (sum.missing)
+            lines << MissingText(sum.missing);
+    }
     if (target)
         lines << TargetLine(*target, day.total);
     return lines.join(u'\n');
 }
 
 QByteArray PlanCsv(const DayPlan& day, std::optional<double> target) {
-    QStringList rows{QStringLiteral("餐次,食物,重量（克）,热量（大卡）")};
+    QStringList rows{QStringLiteral(
+        "餐次,食物,重量（克）,热量（大卡）,蛋白质（克）,脂肪（克）,碳水化合物（克）")};
     for (const PlannedMeal& meal : day.meals) {
         for (const PlannedFood& food : meal.foods)
             rows << CsvField(meal.name) + u',' + CsvField(food.name) + u',' +
                         (food.grams ? FormatNumber(*food.grams) : QString()) + u',' +
-                        FormatNumber(food.energy);
+                        FormatNumber(food.energy) + MacroCells(food.macros);
     }
-    rows << QStringLiteral("合计,,,") + FormatNumber(day.total);
+    const NutrientSum sum = NutrientsOf(day);
+    rows << QStringLiteral("合计,,,") + FormatNumber(day.total) +
+                MacroCells(sum.counted ? std::optional(sum.grams) : std::nullopt);
     if (target) {
         const double left = Left(*target, day.total);
         rows << QStringLiteral("今日目标,,,") + FormatNumber(*target)

@@ -4,6 +4,7 @@
 // day model; a page for print or PDF is laid out from the same values by the window.
 
 #include "calorie/core/day_model.h"
+#include "calorie/core/nutrients.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -15,8 +16,9 @@ namespace 方法_卡路里计算器 {
 
 struct PlannedFood {
     QString name;
-    std::optional<double> grams; // none when the food's listed weight is not a number
-    double energy = 0;           // kilocalories
+    std::optional<double> grams;    // none when the food's listed weight is not a number
+    double energy = 0;              // kilocalories
+    std::optional<Macros> macros{}; // at the weight eaten; none without nutrients
 };
 
 struct PlannedMeal {
@@ -36,6 +38,10 @@ DayPlan PlanOf(const DayModel& day);
 // The sum of the meal's foods, as its subtotal in the meal tree.
 double Subtotal(const PlannedMeal& meal);
 
+// The nutrients of a meal's foods and of the day's.
+NutrientSum NutrientsOf(const PlannedMeal& meal);
+NutrientSum NutrientsOf(const DayPlan& day);
+
 // "2026年12月9日 星期三"
 QString DateText(QDate date);
 
@@ -46,12 +52,13 @@ QString FoodWithWeight(const PlannedFood& food);
 QString TargetLine(double target, double total);
 
 // A title line with the date, then each meal that has foods: its name and subtotal, one line per
-// food; then the total and, when a target is set, the target line. Lines end in LF, the last one
-// without.
+// food, with its nutrients when it has them; then the total, the day's nutrients when a food has
+// them and, when a target is set, the target line. Lines end in LF, the last one without.
 QString PlanText(const DayPlan& day, std::optional<double> target);
 
 // UTF-8 with a byte-order mark, CR LF line ends: a header row 餐次, 食物, 重量（克）, 热量（大卡）,
-// one row per food, a 合计 row and, with a target, its two rows.
+// 蛋白质（克）, 脂肪（克）, 碳水化合物（克）, one row per food (its nutrients empty when it has
+// none), a 合计 row and, with a target, its two rows.
 QByteArray PlanCsv(const DayPlan& day, std::optional<double> target);
 
 } // namespace 方法_卡路里计算器

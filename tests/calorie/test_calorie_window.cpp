@@ -3,9 +3,11 @@
 
 #include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
+#include "calorie/core/daily_target.h"
 #include "calorie/core/food_reader.h"
 #include "calorie/core/food_table.h"
 #include "calorie/core/intake.h"
+#include "calorie/daily_target_dialog.h"
 #include "calorie/diary.h"
 #include "calorie/food_search.h"
 #include "calorie/own_foods.h"
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
@@ -32,6 +35,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -113,6 +117,10 @@ class TestCalorieWindow : public QObject {
     void foodMenu();
     void ownFoodStoreLocked();
     void anotherWindowsNewFood();
+    void nutrients_data();
+    void nutrients();
+    void goalsInTheDialog_data();
+    void goalsInTheDialog();
 
   private:
     Form_卡路里计算器& Window() { return *m_window; }
@@ -691,8 +699,9 @@ void TestCalorieWindow::exportPlan_data() {
         << Qt::Key_S << "folder.pdf" << 0 << "无法导出到“%1”：这是一个文件夹。" << QByteArray();
     QTest::newRow("CSV by the filter")
         << Qt::Key_S << "plan" << 1 << ""
-        << QByteArray("\xEF\xBB\xBF餐次,食物,重量（克）,热量（大卡）\r\n早餐,食物1,100,52\r\n"
-                      "午餐,食物3,50,12.5\r\n午餐,食物4,,0.3\r\n合计,,,64.8\r\n");
+        << QByteArray("\xEF\xBB\xBF餐次,食物,重量（克）,热量（大卡）,蛋白质（克）,脂肪（克）,"
+                      "碳水化合物（克）\r\n早餐,食物1,100,52,,,\r\n午餐,食物3,50,12.5,,,\r\n"
+                      "午餐,食物4,,0.3,,,\r\n合计,,,64.8,,,\r\n");
     // The text map names 日 and 食 of the title, not the radicals ⽇ and ⻝ with the same glyphs.
     QTest::newRow("PDF by the suffix") << Qt::Key_S << "plan.PDF" << 1 << "" << QByteArray("%PDF");
     QTest::newRow("printed to a file")
@@ -907,6 +916,203 @@ void TestCalorieWindow::waitsForTheLock() {
     QCOMPARE(store.Open(), DiaryStore::State::Open);
     QCOMPARE(store.Days().Day(QDate::currentDate())[2].size(), kept ? 1 : 0);
     m_window.reset(); // its store goes before the folder
+}
+
+namespace {
+
+// Foods 1 to 3 of the test table have nutrients; food 3 is listed at 50 g.
+const NutrientTable TestNutrients{
+    {QStringLiteral("食物1"), {{0.3, 0.2, 13.8}, QStringLiteral("USDA SR28"), "09003"}},
+    {QStringLiteral("食物2"), {{2.6, 0.3, 25.9}, QStringLiteral("TW FDA"), "A0500101"}},
+    {QStringLiteral("食物3"), {{20, 5, 0}, QStringLiteral("USDA SR28"), "10219"}},
+};
+
+// The food list's menu opened with the Menu key or a right click on the row, its "数据来源" chosen.
+void ChooseSource(Form_卡路里计算器& window, bool click) {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &window, [&] {
+        if (QApplication::activePopupWidget() != window.Pop_ListView())
+            return;
+        poll.stop();
+        window.findChild<QAction*>(QStringLiteral("Pop_ListView_Source"))->trigger();
+        window.Pop_ListView()->close();
+    });
+    poll.start(10);
+    if (!click) {
+        Key(Qt::Key_Menu);
+        return;
+    }
+    QTreeWidget* list = window.ListView_食物列表();
+    const QPoint at = list->visualItemRect(list->currentItem()).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &event);
+}
+
+} // namespace
+
+// "显示营养素" off, every text and size is as before; on, the day's and the selected meal's
+// nutrients are under the meals, with the foods left without and what is left of a goal.
+void TestCalorieWindow::nutrients_data() {
+    QTest::addColumn<bool>("diary"); // on: its date above the tree
+    QTest::addColumn<bool>("show");
+    QTest::addColumn<QList<int>>("foods"); // "meal row" pairs, the last meal selected
+    QTest::addColumn<int>("protein");      // a goal in grams, 0: none
+    QTest::addColumn<QString>("label");    // empty: hidden
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("source"); // the first line of "数据来源"
+    QTest::addColumn<bool>("click");     // its menu opened by a right click, not the Menu key
+    QTest::newRow("off, as before")
+        << false << false << QList<int>{0, 0, 0, 1} << 0 << QString() << 1
+        << "蛋白质 2.6 克，脂肪 0.3 克，碳水化合物 25.9 克（每100克）"
+        << "食物2：食品營養成分資料集，记录 A0500101" << false;
+    QTest::newRow("the day and the selected meal")
+        << false << true << QList<int>{2, 2, 0, 0, 0, 1} << 0
+        << "全天：蛋白质 12.9 克（29%），脂肪 3 克（15%），碳水化合物 39.7 克（88%）\n"
+           "早餐：蛋白质 2.9 克（7%），脂肪 0.5 克（3%），碳水化合物 39.7 克（95%）"
+        << 2
+        << "蛋白质 20 克，脂肪 5 克，碳水化合物 0 克（每100克）；"
+           "蛋白质 10 克，脂肪 2.5 克，碳水化合物 0 克（每50克）"
+        << "食物3：USDA SR28，记录 10219" << true;
+    QTest::newRow("foods without nutrients are said")
+        << true << true << QList<int>{2, 0, 2, 4, 2, 5} << 0
+        << "全天：蛋白质 0.3 克（0%），脂肪 0.2 克（0%），碳水化合物 13.8 克（4%）\n"
+           "午餐：蛋白质 0.3 克（0%），脂肪 0.2 克（0%），碳水化合物 13.8 克（4%）\n"
+           "2 种食物没有营养素数据"
+        << 4 << "蛋白质 —，脂肪 —，碳水化合物 —"
+        << "食物5：没有营养素数据" << false;
+    QTest::newRow("what is left of a protein goal")
+        << false << true << QList<int>{0, 1} << 84
+        << "全天：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
+           "早餐：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
+           "蛋白质目标 84 克，还可摄入 81.4 克"
+        << 0 << "蛋白质 0.3 克，脂肪 0.2 克，碳水化合物 13.8 克（每100克）"
+        << "食物1：USDA SR28，记录 09003" << true;
+}
+
+void TestCalorieWindow::nutrients() {
+    QFETCH(bool, diary);
+    QFETCH(bool, show);
+    QFETCH(QList<int>, foods);
+    QFETCH(int, protein);
+    QFETCH(QString, label);
+    QFETCH(int, row);
+    QFETCH(QString, description);
+    QFETCH(QString, source);
+    QFETCH(bool, click);
+    QTemporaryDir data; // a diary of this row's own
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const auto back = qScopeGuard([this] {
+        m_window.reset(); // its store goes before the folder
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+    });
+    m_window = std::make_unique<Form_卡路里计算器>(m_foods, TestNutrients);
+    Form_卡路里计算器& window = Window();
+    if (diary)
+        SetDiaryOn(window, true);
+    const QRect whole = diary ? QRect(2, 24, 233, 443) : QRect(2, 2, 233, 465);
+    QVERIFY(ActivateWithListFocused(window));
+    QAction* toggle = window.ShowNutrientsAction();
+    QVERIFY(!toggle->isChecked()); // the default
+    const auto off = qScopeGuard([toggle] { toggle->setChecked(false); });
+    if (show)
+        toggle->trigger();
+    if (protein)
+        window.SetGoals({MacroGoal{double(protein), GoalUnit::Grams}, {}, {}});
+    for (qsizetype i = 0; i < foods.size(); i += 2)
+        AddFood(foods[i], foods[i + 1]);
+    QTreeWidget* tree = window.TreeView_食物列表();
+    QLabel* shown = window.Label_营养素();
+    QCOMPARE(shown->isVisible(), show);
+    if (show) {
+        QCOMPARE(shown->text(), label);
+        QCOMPARE(shown->geometry().bottom(), 466);
+        QCOMPARE(tree->geometry().top(), whole.top());
+        QCOMPARE(tree->geometry().bottom() + 4, shown->geometry().top());
+    } else {
+        QCOMPARE(tree->geometry(), whole);
+    }
+    QTreeWidgetItem* item = window.ListView_食物列表()->topLevelItem(row);
+    QCOMPARE(item->data(0, Qt::AccessibleDescriptionRole).toString(), description);
+    QCOMPARE(item->data(1, Qt::ToolTipRole).toString(),
+             show ? "双击列表添加\n" + description : QString());
+    QCOMPARE(window.ListView_食物列表()->toolTip(), QStringLiteral("双击列表添加"));
+
+    QStringList said;
+    SetMessageObserver([&](const QString& text) { said << text; });
+    window.ListView_食物列表()->setFocus();
+    SelectFood(row);
+    ChooseSource(window, click);
+    SetMessageObserver(FailOnMessage);
+    QCOMPARE(said.size(), 1);
+    QCOMPARE(said[0].section(u'\n', 0, 0), source);
+    QVERIFY(said[0].contains(UsdaCredit + "（公有领域）"));
+    QVERIFY(said[0].contains(TwFdaCredit + "（政府资料开放授权条款第 1 版）"));
+
+    // Unchecked again, the window is as it was; the setting file goes with it.
+    if (!show)
+        return;
+    QVERIFY(LoadShowNutrients());
+    toggle->trigger();
+    QVERIFY(!shown->isVisible());
+    QCOMPARE(tree->geometry(), whole);
+    QVERIFY(!item->data(1, Qt::ToolTipRole).isValid());
+    QVERIFY(!LoadShowNutrients());
+}
+
+Q_DECLARE_METATYPE(MacroGoals)
+
+// The goals typed, or filled in by the usual start, in a dialog with a weight and a target typed.
+void TestCalorieWindow::goalsInTheDialog_data() {
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<QStringList>("typed"); // protein, fat, carbohydrate; "%" after: a percent
+    QTest::addColumn<bool>("start");        // the usual start's button clicked
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<MacroGoals>("goals");
+    const MacroGoal g84{84, GoalUnit::Grams}, p25{25, GoalUnit::Percent};
+    QTest::newRow("grams and a percent") << "" << QStringList{"84", "25%", ""} << false << ""
+                                         << true << MacroGoals{g84, p25, std::nullopt};
+    // 84 g of protein is 19 % of 1800 kcal; fat 25 %, carbohydrate the 56 % left.
+    QTest::newRow("the usual start from the weight typed")
+        << "70" << QStringList{"", "", ""} << true << "" << true
+        << MacroGoals{g84, p25, MacroGoal{56, GoalUnit::Percent}};
+    QTest::newRow("the usual start without a weight")
+        << "" << QStringList{"", "", ""} << true << "请先填写体重和每日目标，再按减重常用起点填写。"
+        << true << MacroGoals{};
+    QTest::newRow("above 500 g") << "" << QStringList{"501", "", ""} << false
+                                 << "蛋白质目标应在 0 到 500 克之间" << false << MacroGoals{};
+    QTest::newRow("not a number") << "" << QStringList{"", "abc", ""} << false
+                                  << "请正确填写脂肪目标。" << false << MacroGoals{};
+}
+
+void TestCalorieWindow::goalsInTheDialog() {
+    QFETCH(QString, weight);
+    QFETCH(QStringList, typed);
+    QFETCH(bool, start);
+    QFETCH(QString, message);
+    QFETCH(bool, accepted);
+    QFETCH(MacroGoals, goals);
+    DailyTargetDialog dialog(&Window());
+    dialog.findChild<QLineEdit*>("Text_Value(2)")->setText(weight);
+    dialog.findChild<QLineEdit*>("Text_目标")->setText("1800");
+    for (int i = 0; i < 3; ++i) {
+        QString text = typed[i];
+        const bool percent = text.endsWith(u'%');
+        dialog.findChild<QLineEdit*>(QStringLiteral("Text_营养素目标(%1)").arg(i))
+            ->setText(percent ? text.chopped(1) : text);
+        dialog.findChild<QComboBox*>(QStringLiteral("Combo_营养素单位(%1)").arg(i))
+            ->setCurrentIndex(percent);
+    }
+    QStringList said;
+    SetMessageObserver([&](const QString& text) { said << text; });
+    if (start)
+        dialog.findChild<QPushButton*>("Command_常用起点")->click();
+    dialog.accept();
+    SetMessageObserver(FailOnMessage);
+    QCOMPARE(said, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(dialog.result(), int(accepted));
+    QCOMPARE(dialog.Goals(), goals);
 }
 
 // A row of the diary that cannot be read is left out and said once, when the window opens.
@@ -1303,9 +1509,9 @@ void TestCalorieWindow::foodMenu() {
     }
     QCOMPARE(items,
              (QStringList{"新建食物… Ctrl+N 1", "编辑食物… F2 0", "删除食物 Del 0", "新建菜肴…  1",
-                          "份量…  1", "导出自建食物…  1", "导入自建食物…  1", "新建食物… Ctrl+N 1",
-                          "编辑食物… F2 1", "删除食物 Del 1", "新建菜肴…  1", "份量…  1",
-                          "导出自建食物…  1", "导入自建食物…  1"}));
+                          "份量…  1", "导出自建食物…  1", "导入自建食物…  1", "数据来源  1",
+                          "新建食物… Ctrl+N 1", "编辑食物… F2 1", "删除食物 Del 1", "新建菜肴…  1",
+                          "份量…  1", "导出自建食物…  1", "导入自建食物…  1", "数据来源  1"}));
     QVERIFY(ActivateWithListFocused(Window()));
     const DialogAnswer edit = Run([&] { QTest::keyClick(list, Qt::Key_F2); }, [](QDialog&) {});
     QCOMPARE(edit.title, QStringLiteral("编辑食物"));

@@ -4,6 +4,7 @@
 #include "calorie/core/daily_target.h"
 #include "calorie/core/portion.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +19,8 @@ class TestPortionTarget : public QObject {
     void portionQuery();
     void dailyTarget_data();
     void dailyTarget();
+    void keptSettings_data();
+    void keptSettings();
 
   private:
     QTemporaryDir m_config; // the saved target goes here, not into the user's folder
@@ -119,6 +122,52 @@ void TestPortionTarget::dailyTarget() {
     QCOMPARE(SaveTarget(target.kcal), kept);
     QCOMPARE(LoadTarget().value_or(0), kept ? kcal : 0);
     ClearTarget();
+}
+
+Q_DECLARE_METATYPE(MacroGoals)
+
+namespace {
+const MacroGoal Grams84{84, GoalUnit::Grams};
+const MacroGoal Percent25{25, GoalUnit::Percent};
+} // namespace
+
+// The goals and "显示营养素" share the target's file: clearing one keeps the others, and the file
+// and its folder go with the last.
+void TestPortionTarget::keptSettings_data() {
+    QTest::addColumn<std::optional<int>>("target");
+    QTest::addColumn<MacroGoals>("goals");
+    QTest::addColumn<bool>("show");
+    QTest::addColumn<MacroGoals>("loaded");
+    QTest::newRow("grams and percents of a target")
+        << std::optional(1800) << MacroGoals{Grams84, Percent25, Percent25} << true
+        << MacroGoals{Grams84, Percent25, Percent25};
+    QTest::newRow("grams without a target")
+        << std::optional<int>() << MacroGoals{std::nullopt, std::nullopt, Grams84} << false
+        << MacroGoals{std::nullopt, std::nullopt, Grams84};
+    QTest::newRow("percents without a target are not taken")
+        << std::optional<int>() << MacroGoals{Grams84, Percent25, std::nullopt} << false
+        << MacroGoals{};
+    QTest::newRow("nothing but the setting")
+        << std::optional<int>() << MacroGoals{} << true << MacroGoals{};
+}
+
+void TestPortionTarget::keptSettings() {
+    QFETCH(std::optional<int>, target);
+    QFETCH(MacroGoals, goals);
+    QFETCH(bool, show);
+    QFETCH(MacroGoals, loaded);
+    if (target)
+        QVERIFY(SaveTarget(*target));
+    QVERIFY(SaveGoals(goals));
+    QVERIFY(SaveShowNutrients(show));
+    QCOMPARE(LoadShowNutrients(), show);
+    QCOMPARE(LoadGoals(), loaded);
+    ClearTarget();
+    QCOMPARE(LoadShowNutrients(), show);
+    QCOMPARE(QFile::exists(TargetFilePath()), show || !goals.IsEmpty());
+    QVERIFY(SaveGoals({}));
+    QVERIFY(SaveShowNutrients(false));
+    QVERIFY(!QFileInfo::exists(QFileInfo(TargetFilePath()).absolutePath()));
 }
 
 QTEST_GUILESS_MAIN(TestPortionTarget)

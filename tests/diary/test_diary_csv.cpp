@@ -11,8 +11,9 @@ using 方法_体重记录::Weighing;
 namespace {
 
 FoodEntry Food(const QString& name, double listedKcal, std::optional<double> quantity,
-               std::optional<double> grams, double kcal) {
-    return {0, name, listedKcal, quantity, grams, kcal, {}, 0};
+               std::optional<double> grams, double kcal,
+               std::optional<Macros> per100g = std::nullopt) {
+    return {0, name, listedKcal, quantity, grams, kcal, {}, 0, per100g};
 }
 
 DayMeals Day(int meal, const QList<FoodEntry>& foods, DayMeals meals = {}) {
@@ -25,8 +26,11 @@ QString Number(std::optional<double> x) {
 }
 
 QString Describe(const FoodEntry& food) {
+    const auto& m = food.per100g;
     return food.name + u' ' + Number(food.listedKcal) + u'/' + Number(food.quantity) + u' ' +
-           Number(food.grams) + u' ' + Number(food.kcal);
+           Number(food.grams) + u' ' + Number(food.kcal) +
+           (m ? u' ' + Number(m->protein) + u':' + Number(m->fat) + u':' + Number(m->carbohydrate)
+              : QString());
 }
 
 // A line for each entry, saved meal food, weighing and the goal, every digit of each number.
@@ -51,8 +55,11 @@ QStringList Describe(const DiaryContents& contents) {
     return lines;
 }
 
+// The table before the nutrients, still read.
 const QByteArray Header = "类型,日期,餐次/常用餐名,食物,标示热量（大卡）,标示重量（克）,重量（克）,"
                           "热量（大卡）,体重（公斤）\r\n";
+const QByteArray NutrientHeader =
+    Header.chopped(2) + ",蛋白质（克/100克）,脂肪（克/100克）,碳水化合物（克/100克）\r\n";
 const QByteArray FirstHeader = "日期,餐次,食物,重量（克）,热量（大卡）\r\n";
 const QByteArray GoodDay = "餐单,2024-03-01,早餐,苹果,52,100,100,52,\r\n";
 const QString GoodDayText = "2024-03-01 早餐 苹果 52/100 100 52";
@@ -76,31 +83,33 @@ void TestDiaryCsv::roundTrip_data() {
     QTest::addColumn<QByteArray>("csv");
     const QDate march1(2024, 3, 1);
     DiaryContents all;
-    all.days = {{march1, Day(0, {Food("米饭", 116, 100, 250, 290)},
+    all.days = {{march1, Day(0, {Food("米饭", 116, 100, 250, 290, Macros{2.36, 0.19, 28.73})},
                              Day(2, {Food("黄油", 888, 100, 5000, 44400)},
                                  Day(4, {Food("包子", 139.5, {}, {}, 139.5)})))},
                 {march1.addDays(1), Day(0, {Food("'=已引", 52, 100, 100, 52)},
                                         Day(5, {Food("面,\"条\"\n汤", 110, 100, 0.5, 0.55)}))}};
     all.savedMeals = {
-        {0, "早饭", {Food("牛奶", 54, 100, 100, 54), Food("@豆浆", 16, 100, 250, 40)}},
+        {0,
+         "早饭",
+         {Food("牛奶", 54, 100, 100, 54, Macros{3.3, 3.6, 5}), Food("@豆浆", 16, 100, 250, 40)}},
         {0, "空餐", {}}};
     all.weighings = {{march1, 72.5}, {march1.addDays(2), 72.25}};
     all.goalKg = 65;
     QTest::newRow("everything")
         << all
-        << "\xEF\xBB\xBF" + Header +
-               "餐单,2024-03-01,早餐,米饭,116,100,250,290,\r\n"
-               "餐单,2024-03-01,午餐,黄油,888,100,5000,44400,\r\n"
-               "餐单,2024-03-01,晚餐,包子,139.5,,,139.5,\r\n"
-               "餐单,2024-03-02,早餐,''=已引,52,100,100,52,\r\n"
-               "餐单,2024-03-02,晚上加餐,\"面,\"\"条\"\"\n汤\",110,100,0.5,0.55,\r\n"
-               "常用餐,,早饭,牛奶,54,100,100,54,\r\n"
-               "常用餐,,早饭,'@豆浆,16,100,250,40,\r\n"
-               "常用餐,,空餐,,,,,,\r\n"
-               "体重,2024-03-01,,,,,,,72.5\r\n"
-               "体重,2024-03-03,,,,,,,72.25\r\n"
-               "目标体重,,,,,,,,65\r\n";
-    QTest::newRow("nothing") << DiaryContents() << "\xEF\xBB\xBF" + Header;
+        << "\xEF\xBB\xBF" + NutrientHeader +
+               "餐单,2024-03-01,早餐,米饭,116,100,250,290,,2.36,0.19,28.73\r\n"
+               "餐单,2024-03-01,午餐,黄油,888,100,5000,44400,,,,\r\n"
+               "餐单,2024-03-01,晚餐,包子,139.5,,,139.5,,,,\r\n"
+               "餐单,2024-03-02,早餐,''=已引,52,100,100,52,,,,\r\n"
+               "餐单,2024-03-02,晚上加餐,\"面,\"\"条\"\"\n汤\",110,100,0.5,0.55,,,,\r\n"
+               "常用餐,,早饭,牛奶,54,100,100,54,,3.3,3.6,5\r\n"
+               "常用餐,,早饭,'@豆浆,16,100,250,40,,,,\r\n"
+               "常用餐,,空餐,,,,,,,,,\r\n"
+               "体重,2024-03-01,,,,,,,72.5,,,\r\n"
+               "体重,2024-03-03,,,,,,,72.25,,,\r\n"
+               "目标体重,,,,,,,,65,,,\r\n";
+    QTest::newRow("nothing") << DiaryContents() << "\xEF\xBB\xBF" + NutrientHeader;
 }
 
 void TestDiaryCsv::roundTrip() {
@@ -165,13 +174,34 @@ void TestDiaryCsv::parse_data() {
                        "第 6 行：这一天在前面的行里已有体重", "第 7 行：没有目标体重",
                        "第 9 行：前面的行里已有目标体重"}
         << "";
+    QTest::newRow("nutrients read, none for empty cells")
+        << NutrientHeader + "餐单,2024-03-01,早餐,米饭,116,100,250,290,,2.5,0.25,28.5\r\n"
+                            "餐单,2024-03-01,早餐,苹果,52,100,100,52,,,,\r\n"
+        << QStringList{"2024-03-01 早餐 米饭 116/100 250 290 2.5:0.25:28.5", GoodDayText} << 0
+        << QStringList() << "";
+    QTest::newRow("nutrients out of range")
+        << NutrientHeader + "餐单,2024-03-01,早餐,米饭,116,100,250,290,,60,30,20\r\n"
+        << QStringList() << 1
+        << QStringList{"第 2 行：食物“米饭”的营养素不合理，每100克应在 0 到 100 克之间"
+                       "（2024-03-01 这一天没有导入）"}
+        << "";
+    QTest::newRow("nutrients, one missing")
+        << NutrientHeader + "常用餐,,早饭,米饭,116,100,250,290,,2.36,,28.73\r\n"
+        << QStringList() << 1
+        << QStringList{"第 2 行：蛋白质、脂肪和碳水化合物应一起填写（常用餐“早饭”没有导入）"} << "";
+    QTest::newRow("nutrients not numbers")
+        << NutrientHeader + "餐单,2024-03-01,早餐,米饭,116,100,250,290,,2.36,少,28.73\r\n"
+        << QStringList() << 1
+        << QStringList{"第 2 行：营养素“少”不是数字（2024-03-01 这一天没有导入）"} << "";
     QTest::newRow("not UTF-8") << QByteArray("\xFF\xFE\x31\x00") << QStringList() << 0
                                << QStringList() << "文件不是 UTF-8 编码的文字，无法读取";
     QTest::newRow("the weight log's table")
         << QByteArray("日期,体重（公斤）,趋势（公斤）\r\n2024-03-01,72,72\r\n") << QStringList()
         << 0 << QStringList()
         << "表头不是日记的表头，第一行应是“类型,日期,餐次/常用餐名,食物,标示热量（大卡）,"
-           "标示重量（克）,重量（克）,热量（大卡）,体重（公斤）”";
+           "标示重量（克）,重量（克）,热量（大卡）,体重（公斤）,蛋白质（克/100克）,脂肪（克/"
+           "100克）,"
+           "碳水化合物（克/100克）”";
 }
 
 void TestDiaryCsv::parse() {

@@ -205,7 +205,8 @@ void TestDiaryStore::openLeavesForeignFiles() {
 }
 
 // A file of every earlier version comes up to this one: its rows read as before, the weighings
-// and the own foods' tables there, a portion kept with an entry.
+// and the own foods' tables there, a portion kept with an entry; entries and saved meals take
+// nutrients from then on, within the rule.
 void TestDiaryStore::upgrades_data() {
     QTest::addColumn<QStringList>("schema");
     QStringList one = VersionOne;
@@ -228,7 +229,7 @@ void TestDiaryStore::upgrades() {
     QVERIFY(store.Settings().DiaryOn());
     QSqlQuery query(Room::Database(store));
     QVERIFY(query.exec("PRAGMA user_version") && query.next());
-    QCOMPARE(query.value(0).toInt(), 3);
+    QCOMPARE(query.value(0).toInt(), DiarySchemaVersion);
     QVERIFY(query.exec("INSERT INTO weighings VALUES('2024-03-04', 70.5)"));
     OwnFood yoghurt{0, "蓝莓酸奶", "", 96, 125.0, false, {}, std::nullopt, std::nullopt};
     QVERIFY(store.OwnFoods().Keep(yoghurt));
@@ -238,6 +239,22 @@ void TestDiaryStore::upgrades() {
     QCOMPARE(store.OwnFoods().All(), QList<OwnFood>{yoghurt});
     QCOMPARE(store.OwnFoods().Portions(), (QList<NamedPortion>{{"米饭", "碗", 150}}));
     QCOMPARE(store.Days().Day(Monday)[2].last().portion, QStringLiteral("碗"));
+
+    FoodEntry tofu = Food("豆腐", 81, 100);
+    tofu.per100g = Macros{8.1, 3.7, 4.2};
+    Change added{Insert(2, tofu)};
+    QVERIFY(store.Days().Apply(Monday, added));
+    tofu.id = added[0].after.id;
+    QCOMPARE(store.Days().Day(Monday)[2].last(), tofu);
+    QVERIFY(store.SavedMeals().Save("午饭", {tofu}));
+    tofu.id = 0;
+    QCOMPARE(store.SavedMeals().Named("午饭").value_or(SavedMeal()).foods, QList<FoodEntry>{tofu});
+    const QString entry = "INSERT INTO entries(day, meal, name, hot, quantity, grams, kcal, "
+                          "protein, fat, carbohydrate) VALUES('2024-03-04', 0, '米饭', 116, 100, "
+                          "100, 116, %1)";
+    QVERIFY(Takes(path, entry.arg("2.6, 0.3, 25.9")));
+    QVERIFY(!Takes(path, entry.arg("60, 30, 20")));      // more than 100 g in 100 g
+    QVERIFY(!Takes(path, entry.arg("2.6, NULL, 25.9"))); // all three or none
 }
 
 // A row another tool wrote, or bit rot changed, is left out of the day, the days, the log and
@@ -498,10 +515,12 @@ DiaryContents WithoutIds(DiaryContents contents) {
 void TestDiaryStore::contentsRoundTrip() {
     DiaryStore store(m_dir.filePath("contents.sqlite"));
     QCOMPARE(store.Create(), State::Open);
-    Change monday{Insert(2, {0, "米饭", 116, 100, 250, 290, {}, 0}), Insert(0, Food("鸡蛋", 139))};
+    // Rice with its nutrients, the egg without.
+    const FoodEntry rice{0, "米饭", 116, 100, 250, 290, {}, 0, Macros{2.36, 0.19, 28.73}};
+    Change monday{Insert(2, rice), Insert(0, Food("鸡蛋", 139))};
     Change sunday{Insert(4, Food("面条", 300, 300))};
     QVERIFY(store.Days().Apply(Monday, monday) && store.Days().Apply(Monday.addDays(-1), sunday));
-    QVERIFY(store.SavedMeals().Save("晚饭", {Food("米饭", 116, 100)}));
+    QVERIFY(store.SavedMeals().Save("晚饭", {rice}));
     QVERIFY(store.SavedMeals().Save("早饭", {Food("牛奶", 54, 100), Food("面包", 10.25)}));
     QVERIFY(store.SavedMeals().Save("空", {}));
     QCOMPARE(store.Weighings().Keep(
@@ -582,7 +601,9 @@ void TestDiaryStore::importsCsv_data() {
         << QByteArray("餐次,食物,重量（克）,热量（大卡）\r\n早餐,苹果,100,52\r\n")
         << QList<int>{0, 0, 0, 0} << QStringList()
         << "无法导入“f.csv”：表头不是日记的表头，第一行应是“类型,日期,餐次/常用餐名,食物,"
-           "标示热量（大卡）,标示重量（克）,重量（克）,热量（大卡）,体重（公斤）”。日记保持原样。";
+           "标示热量（大卡）,标示重量（克）,重量（克）,热量（大卡）,体重（公斤）,蛋白质（克/"
+           "100克）,"
+           "脂肪（克/100克）,碳水化合物（克/100克）”。日记保持原样。";
     QTest::newRow("not UTF-8")
         << Header + "2024-03-01,早餐,\xC6\xBB\xB9\xFB,100,52\r\n"
         << QList<int>{0, 0, 0, 0} << QStringList()

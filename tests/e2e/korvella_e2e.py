@@ -151,7 +151,8 @@ def bmi(s):
 
 
 def calorie(s):
-    """With 午餐 selected, double-clicked foods land under it and the summary adds them up."""
+    """With 午餐 selected, double-clicked foods land under it and the summary adds them up; a
+    food row describes its nutrients, and "显示营养素" in the meal tree's menu shows the day's."""
     caption = ENTRIES[1][2]
     expect("window opened by entry 1", open_entry(s, 1, "logo"), caption)
     window = s.window(caption)
@@ -176,6 +177,24 @@ def calorie(s):
         lunch_foods.append(f"{energy}  {name}")
         wait_equal("meal plan", lambda: column(meals),
                    ["早餐", "上午加餐", "午餐", *lunch_foods, "下午加餐", "晚餐", "晚上加餐"])
+
+    # Each row describes its food's nutrients; with "显示营养素", the day's are under the meals.
+    rice = cell(foods, 0, 0)
+    expect("description of 米饭", (name_of(rice), driver._guarded(lambda: rice.description, "")),
+           ("米饭", "蛋白质 2.4 克，脂肪 0.2 克，碳水化合物 28.7 克（每100克）"))
+    s.press(lunch)
+    wait_focused(meals)
+    s.key("Menu", "Up", "Return")  # 显示营养素, the menu's last item
+
+    def nutrients():
+        return next((name_of(n) for n in descendants(window)
+                     if role_of(n) == "label" and name_of(n).startswith("全天：")), None)
+
+    none = "蛋白质 —，脂肪 —，碳水化合物 —"  # neither porridge has nutrients: never 0
+    wait_equal("nutrients under the meals", nutrients,
+               f"全天：{none}\n午餐：{none}\n2 种食物没有营养素数据")
+    s.key("Menu", "Up", "Return")  # 显示营养素 off again
+    wait_equal("nutrients hidden", nutrients, None)
     close_tool(s, caption)
 
 
@@ -315,7 +334,8 @@ def plan(s):
     text = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True,
                           check=True).stdout
     shown = [" ".join(line.split()) for line in text.splitlines()]
-    for line in ["午餐 290 大卡", "米饭 250 克 290 大卡", "共摄入 290 大卡"]:
+    rice = "5.9 克 0.5 克 71.8 克"  # protein, fat and carbohydrate of 250 g of 米饭
+    for line in [f"午餐 290 大卡 {rice}", f"米饭 250 克 290 大卡 {rice}", f"共摄入 290 大卡 {rice}"]:
         if line not in shown:
             raise Failure(f"{line!r} not in the PDF's text:\n{text}")
 
@@ -423,8 +443,8 @@ def diary(s):
     menu("Down", "Down", "Down")
     wait_equal("today after the diary off and on again", lambda: column(meals), planned)
 
-    def export(name):  # 导出全部日记…, fifth from the bottom of the menu
-        menu(*["Up"] * 5)
+    def export(name):  # 导出全部日记…, sixth from the bottom of the menu, above 显示营养素
+        menu(*["Up"] * 6)
         dialog = s.window("导出全部日记")
         wait_focused(s.find(dialog, role="text"))
         s.key("ctrl+a")
@@ -440,7 +460,7 @@ def diary(s):
     menu("Down", "Down", "Down")
     answer("删除")
     menu("Down", "Down", "Down")
-    menu(*["Up"] * 4)  # 导入日记…
+    menu(*["Up"] * 5)  # 导入日记…
     dialog = s.window("导入日记")
     wait_focused(s.find(dialog, role="text"))
     s.type(os.path.join(os.environ["HOME"], "diary.csv"))
