@@ -14,6 +14,8 @@
 #include "frame/rich_text_box.h"
 #include "weight/weight_window.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QHash>
 #include <QHeaderView>
@@ -28,6 +30,10 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
+
+namespace {
+constexpr int CloseRetryMs = 100;
+} // namespace
 
 Form_卡路里计算器::Form_卡路里计算器() : Form_卡路里计算器(自定义变量::FoodTable) {}
 
@@ -74,12 +80,30 @@ Form_卡路里计算器::~Form_卡路里计算器() {
         if (!DiaryOn() || m_store->Days().Apply(m_day.Date(), change))
             return true;
         ShowMessage(this, m_store->Problem());
+        // Deleted by another window: once this change is over, as the day is in the middle of it.
+        if (m_store->Status() == 方法_卡路里计算器::DiaryStore::State::Missing)
+            QTimer::singleShot(0, this, [this] { 方法_卡路里计算器::KeepDayWithoutDiary(*this); });
         return false;
     };
 }
 
 void Form_卡路里计算器::SetStore(std::unique_ptr<方法_卡路里计算器::DiaryStore> store) {
     m_store = std::move(store);
+    if (m_store)
+        m_store->WaitWithEventsRunning();
+}
+
+// Closed while a change waits for the diary: once it is kept or taken back and said so, as the
+// window is still in the middle of it.
+void Form_卡路里计算器::closeEvent(QCloseEvent* event) {
+    m_closeWaits = (m_store && m_store->Writing()) ||
+                   (m_closeWaits && QApplication::activeModalWidget() != nullptr);
+    if (m_closeWaits) {
+        event->ignore();
+        QTimer::singleShot(CloseRetryMs, this, &QWidget::close);
+        return;
+    }
+    ToolWindow::closeEvent(event);
 }
 
 bool Form_卡路里计算器::DiaryOn() const {

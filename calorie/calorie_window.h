@@ -60,6 +60,7 @@ class Form_卡路里计算器 final : public ToolWindow {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void CreateMealTree();
@@ -85,4 +86,5 @@ class Form_卡路里计算器 final : public ToolWindow {
     QMenu* m_foodMenu = nullptr;
     std::unique_ptr<方法_卡路里计算器::OwnFoodShelf> m_shelf;
     QList<方法_卡路里计算器::OwnFood> m_own;
+    bool m_closeWaits = false; // asked to close while a change waited for the diary
 };

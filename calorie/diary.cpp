@@ -184,13 +184,25 @@ void SetDiaryOn(Form_卡路里计算器& form, bool on) {
     if (answer == 0 && !store->Settings().SetDiaryOn(false))
         ShowMessage(&form, store->Problem());
     if (answer == 1) {
-        if (store->Delete())
+        if (store->Delete()) {
             form.SetStore(nullptr);
-        else
-            ShowMessage(&form, QStringLiteral("无法删除日记文件“%1”。")
-                                   .arg(QDir::toNativeSeparators(store->Path())));
+            KeepDayWithoutDiary(form);
+        } else
+            ShowMessage(&form, store->Problem()); // another program may hold it
     }
     ShowDateLine(form); // the day stays on screen, in memory only
+}
+
+void KeepDayWithoutDiary(Form_卡路里计算器& form) {
+    // What stays on screen belongs to no diary now.
+    DayMeals kept = form.Day().AllMeals();
+    for (QList<FoodEntry>& meal : kept) {
+        for (FoodEntry& food : meal)
+            food.id = 0;
+    }
+    form.Day().Reset(form.Day().Date(), kept);
+    UpdateDiaryActions(form);
+    ShowDateLine(form);
 }
 
 void ShowDate(Form_卡路里计算器& form, QDate date) {
@@ -394,22 +406,7 @@ void ImportDiary(Form_卡路里计算器& form) {
                                                          : file.errorString()));
         return;
     }
-    const ImportReport report = form.Store()->ImportCsv(file.readAll());
-    if (report.failed) {
-        ShowMessage(&form,
-                    QStringLiteral("无法导入“%1”：%2。日记保持原样。").arg(shown, report.failure));
-        return;
-    }
-    QString text = QStringLiteral("从“%1”导入了 %2 天、%3 条记录；跳过了日记中已有的 %4 天；"
-                                  "拒绝了 %5 行。")
-                       .arg(shown)
-                       .arg(report.daysAdded)
-                       .arg(report.entriesAdded)
-                       .arg(report.daysSkipped)
-                       .arg(report.refused);
-    if (!report.reasons.isEmpty())
-        text += QStringLiteral("\n") + report.reasons.join(u'\n');
-    ShowMessage(&form, text);
+    ShowMessage(&form, ImportMessage(shown, form.Store()->ImportCsv(file.readAll())));
     Load(form, form.Day().Date());
 }
 

@@ -26,6 +26,9 @@ void OpenDiary(Form_卡路里计算器& form);
 // The checkable item: on makes the store and keeps the day on screen as today's; off asks whether
 // to keep or delete the diary.
 void SetDiaryOn(Form_卡路里计算器& form, bool on);
+// The diary is gone, deleted here or by another window: the day stays on screen, in memory, and
+// joins today when the diary is turned on again.
+void KeepDayWithoutDiary(Form_卡路里计算器& form);
 
 // Shows a day, read afresh from the diary; today follows the clock.
 void ShowDate(Form_卡路里计算器& form, QDate date);

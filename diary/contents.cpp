@@ -2,6 +2,7 @@
 // read.
 
 #include "calorie/core/intake.h"
+#include "diary/diary_csv.h"
 #include "diary/room.h"
 
 #include <QSet>
@@ -142,6 +143,50 @@ int DiaryStore::UnreadableRows() const {
 QString DiaryStore::UnreadableNotice() const {
     const int rows = UnreadableRows();
     return rows > 0 ? QStringLiteral("日记中有 %1 条记录无法读取，已略过").arg(rows) : QString();
+}
+
+QByteArray DiaryStore::ExportCsv() const {
+    return DiaryCsv(Contents());
+}
+
+ImportReport DiaryStore::ImportCsv(const QByteArray& csv) {
+    const ParsedDiary parsed = ParseDiaryCsv(csv);
+    ImportReport report;
+    if (!parsed.failure.isEmpty()) {
+        report.failed = true;
+        report.failure = parsed.failure;
+        return report;
+    }
+    report = Import(parsed.contents);
+    if (!report.failed) {
+        report.refused += parsed.refused;
+        report.reasons = parsed.reasons;
+    }
+    return report;
+}
+
+QString ImportMessage(const QString& file, const ImportReport& report) {
+    if (report.failed) {
+        // The store's own problems end in a full stop already.
+        QString why = report.failure;
+        if (!why.endsWith(u'。'))
+            why += u'。';
+        return QStringLiteral("无法导入“%1”：%2日记保持原样。").arg(file, why);
+    }
+    QString text = QStringLiteral("从“%1”导入了 %2 天、%3 条记录，%4 个常用餐，%5 条体重；跳过了"
+                                  "日记中已有的 %6 天、%7 个常用餐、%8 条体重；拒绝了 %9 行。")
+                       .arg(file)
+                       .arg(report.daysAdded)
+                       .arg(report.entriesAdded)
+                       .arg(report.savedMealsAdded)
+                       .arg(report.weighingsAdded)
+                       .arg(report.daysSkipped)
+                       .arg(report.savedMealsSkipped)
+                       .arg(report.weighingsSkipped)
+                       .arg(report.refused);
+    if (!report.reasons.isEmpty())
+        text += u'\n' + report.reasons.join(u'\n');
+    return text;
 }
 
 } // namespace 方法_卡路里计算器

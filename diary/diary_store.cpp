@@ -1,13 +1,19 @@
 #include "diary/diary_store.h"
 
+#include "diary/diary_file.h"
 #include "diary/room.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QScopeGuard>
 #include <QSqlError>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QtEndian>
 #include <algorithm>
@@ -19,7 +25,12 @@ namespace 方法_卡路里计算器 {
 namespace {
 
 const QString MadeKey = QStringLiteral("made_folders");
-const QString BusyOption = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+// Reading waits for a lock inside SQLite; taking the write lock only a moment a try, with the
+// waiting hook between the tries, LockWaitMs in all.
+constexpr int ReadWaitMs = 5000;
+constexpr int TryMs = 20;
+constexpr int LockWaitMs = 5000;
+const QString BusyOption = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ReadWaitMs);
 
 // SQLite's primary result codes that tell the user something.
 constexpr int SqlitePerm = 3, SqliteBusy = 5, SqliteLocked = 6, SqliteReadOnly = 8, SqliteFull = 13,
@@ -98,11 +109,6 @@ void CloseConnection(const QString& name) {
     QSqlDatabase::removeDatabase(name);
 }
 
-void RemoveFiles(const QString& path) {
-    for (const char* suffix : {"-wal", "-shm", "-journal"})
-        QFile::remove(path + QLatin1String(suffix));
-}
-
 void RemoveFolders(QStringList made) {
     std::reverse(made.begin(), made.end());
     for (const QString& folder : made)
@@ -163,6 +169,45 @@ DiaryStore::State Verdict(QSqlDatabase& db, int& version) {
     return State::Open;
 }
 
+// Builds a whole diary in the empty file at path: the schema, the folders made for it and WAL mode,
+// closed so that all of it is in the file itself. Empty, or why it could not.
+QString BuildDiary(const QString& path, const QStringList& made) {
+    QString why;
+    const QString name = QStringLiteral("korvella-diary-new-%1").arg(++connectionCount);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(Uri(path, "mode=rw"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+        if (!db.open())
+            why = ReasonFor(db.lastError());
+        QSqlQuery query(db);
+        const auto run = [&](const QString& sql) {
+            if (why.isEmpty() && !(sql.isEmpty() ? query.exec() : query.exec(sql)))
+                why = ReasonFor(query.lastError());
+        };
+        run(QStringLiteral("PRAGMA synchronous = FULL"));
+        run(QStringLiteral("BEGIN IMMEDIATE"));
+        for (const QStringList& step : Steps) {
+            for (const QString& sql : step)
+                run(sql);
+        }
+        if (why.isEmpty() && !made.isEmpty()) {
+            query.prepare("INSERT INTO settings(key, value) VALUES(?, ?)");
+            query.addBindValue(MadeKey);
+            query.addBindValue(QJsonDocument(QJsonArray::fromStringList(made)).toJson());
+            run({});
+        }
+        run(QStringLiteral("PRAGMA user_version = %1").arg(DiarySchemaVersion));
+        run(QStringLiteral("COMMIT"));
+        run(QStringLiteral("PRAGMA journal_mode = WAL"));
+    }
+    QSqlDatabase::removeDatabase(name);
+    // A WAL left beside it would hold what the file lacks.
+    if (why.isEmpty() && QFileInfo(path + QStringLiteral("-wal")).size() > 0)
+        why = QStringLiteral("写入失败");
+    return why;
+}
+
 } // namespace
 
 qint64 DiaryStore::DataVersion() const {
@@ -197,22 +242,33 @@ DiaryStore::State DiaryStore::Open() {
     const State state = Examine(version);
     if (state != State::Open)
         return m_state = state;
-    return OpenWritable(version, {});
+    return OpenWritable(version);
 }
 
 // Reads the file without changing it: its bytes, then SQLite through a read-only connection.
 DiaryStore::State DiaryStore::Examine(int& version) {
     if (!QFileInfo(m_path).isReadable())
         return Unusable(QStringLiteral("没有读取的权限"), false);
-    const bool walPending = QFileInfo::exists(m_path + QStringLiteral("-wal"));
+    const QString wal = m_path + QStringLiteral("-wal");
+    const bool walPending = QFileInfo::exists(wal);
+    // With a pending WAL SQLite makes the shared-memory file beside it unless another program
+    // already has: a copy is read instead, the WAL with it.
+    QTemporaryDir copy;
+    QString examined = m_path;
+    if (walPending && !QFileInfo::exists(m_path + QStringLiteral("-shm"))) {
+        examined = copy.filePath(QStringLiteral("diary.sqlite"));
+        if (!copy.isValid() || !QFile::copy(m_path, examined) ||
+            !QFile::copy(wal, examined + QStringLiteral("-wal")))
+            return Unusable(QStringLiteral("无法在临时文件夹中检查它"), false);
+    }
     State state = State::Damaged;
-    if (LooksLikeSqlite(m_path)) {
+    if (LooksLikeSqlite(examined)) {
         const QString name = m_connection + QStringLiteral("-check");
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
             // Without a pending WAL the file holds everything; read as immutable, SQLite makes no
             // WAL or shared-memory file beside it.
-            db.setDatabaseName(Uri(m_path, walPending ? "mode=ro" : "mode=ro&immutable=1"));
+            db.setDatabaseName(Uri(examined, walPending ? "mode=ro" : "mode=ro&immutable=1"));
             db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;") +
                                  BusyOption);
             state = Verdict(db, version);
@@ -230,8 +286,9 @@ DiaryStore::State DiaryStore::Examine(int& version) {
     return state;
 }
 
-// Opens the connection that writes, and brings an older (or new, empty) diary to this version.
-DiaryStore::State DiaryStore::OpenWritable(int version, const QStringList& made) {
+// Opens the connection that writes, and brings an older diary to this version; 0 is a new one,
+// built whole by Create.
+DiaryStore::State DiaryStore::OpenWritable(int version) {
     if (!QFileInfo(m_path).isWritable())
         return Unusable(QStringLiteral("没有写入的权限"), false);
     QString why;
@@ -242,6 +299,7 @@ DiaryStore::State DiaryStore::OpenWritable(int version, const QStringList& made)
         if (!db.open()) {
             why = ReasonFor(db.lastError());
         } else {
+            m_file = diary_file::IdOf(m_path);
             QSqlQuery query(db);
             if (!query.exec("PRAGMA journal_mode = WAL") || !query.next() ||
                 query.value(0).toString() != "wal" || !query.exec("PRAGMA synchronous = FULL") ||
@@ -254,7 +312,8 @@ DiaryStore::State DiaryStore::OpenWritable(int version, const QStringList& made)
         return Unusable(why, version == 0);
     }
     m_state = State::Open;
-    if (version == DiarySchemaVersion)
+    diary_file::RemoveLeftovers(m_path);
+    if (version == 0 || version == DiarySchemaVersion)
         return m_state;
     const bool upgraded = Write([&](QSqlDatabase& db) {
         QSqlQuery query(db);
@@ -266,13 +325,6 @@ DiaryStore::State DiaryStore::OpenWritable(int version, const QStringList& made)
                 if (!Run(query, sql))
                     return false;
             }
-        }
-        if (!made.isEmpty()) {
-            query.prepare("INSERT INTO settings(key, value) VALUES(?, ?)");
-            query.addBindValue(MadeKey);
-            query.addBindValue(QJsonDocument(QJsonArray::fromStringList(made)).toJson());
-            if (!Run(query))
-                return false;
         }
         return Run(query, QStringLiteral("PRAGMA user_version = %1").arg(DiarySchemaVersion));
     });
@@ -304,39 +356,68 @@ DiaryStore::State DiaryStore::Create() {
         RemoveFolders(made);
         return Unusable(QStringLiteral("无法建立文件夹“%1”").arg(Native(made.last())), true);
     }
-    // Made here, not by SQLite, so that a file another window made meanwhile is only opened.
-    QFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        if (QFileInfo::exists(m_path))
-            return Open();
+    diary_file::RemoveLeftovers(m_path);
+    const QString temporary = diary_file::MakeTemporary(m_path);
+    QString why =
+        temporary.isEmpty() ? QStringLiteral("没有写入的权限") : BuildDiary(temporary, made);
+    const diary_file::Placed placed =
+        why.isEmpty() ? diary_file::Place(temporary, m_path) : diary_file::Placed::Failed;
+    if (!temporary.isEmpty())
+        diary_file::RemoveWithSideFiles(temporary);
+    if (placed == diary_file::Placed::Taken) // made by another window meanwhile
+        return Open();
+    if (placed == diary_file::Placed::Failed) {
         RemoveFolders(made);
-        return Unusable(QStringLiteral("没有写入的权限"), true);
+        return Unusable(why.isEmpty() ? QStringLiteral("没有写入的权限") : why, true);
     }
-    file.close();
-    const State state = OpenWritable(0, made);
+    const State state = OpenWritable(0);
     if (state != State::Open) {
-        QFile::remove(m_path);
-        RemoveFiles(m_path);
+        diary_file::RemoveWithSideFiles(m_path);
         RemoveFolders(made);
     }
     return state;
 }
 
 bool DiaryStore::Delete() {
-    if (m_state == State::Missing)
-        return true;
+    if (m_state == State::Missing && Open() == State::Missing)
+        return true; // no file, or one another window has just deleted
     if (m_state != State::Open)
         return false; // a file it cannot read is never touched
+    if (m_writing) {
+        m_problem =
+            QStringLiteral("无法删除日记文件“%1”：上一个更改还没有保存完。").arg(Native(m_path));
+        return false;
+    }
     QStringList made;
     for (const QJsonValue& folder : QJsonDocument::fromJson(Setting(MadeKey).toUtf8()).array())
         made << folder.toString();
+    bool gone = false;
+    {
+        m_writing = true;
+        const auto done = qScopeGuard([this] { m_writing = false; });
+        QSqlQuery query(Database());
+        // Under the write lock: a store with the file open finds it gone at its next write.
+        if (!Lock(query)) {
+            m_problem =
+                QStringLiteral("无法删除日记文件“%1”：%2。").arg(Native(m_path), m_writeReason);
+            return false;
+        }
+        if (SameFile()) {
+            for (const char* suffix : {"-wal", "-shm", "-journal"})
+                QFile::remove(m_path + QLatin1String(suffix));
+            gone = QFile::remove(m_path) || !QFileInfo::exists(m_path);
+        } else {
+            gone = true; // another window deleted it; what has the name now is not ours
+        }
+        query.exec(QStringLiteral("ROLLBACK"));
+    }
     CloseConnection(m_connection);
     m_state = State::Missing;
-    if (!QFile::remove(m_path) && QFileInfo::exists(m_path)) {
+    if (!gone) {
         m_problem = QStringLiteral("无法删除日记文件“%1”。").arg(Native(m_path));
         return false;
     }
-    RemoveFiles(m_path);
+    diary_file::RemoveLeftovers(m_path);
     RemoveFolders(made);
     return true;
 }
@@ -361,23 +442,64 @@ bool DiaryStore::Failed(const QString& reason) {
 bool DiaryStore::Write(const std::function<bool(QSqlDatabase& db)>& work) {
     if (!IsOpen())
         return Failed(QStringLiteral("日记没有打开"));
-    QSqlDatabase db = Database();
+    if (m_writing) // begun while the first one waited
+        return Failed(QStringLiteral("上一个更改还没有保存完"));
+    m_writing = true;
+    const auto done = qScopeGuard([this] { m_writing = false; });
     m_writeReason = QStringLiteral("写入失败");
+    bool deleted = false;
     {
+        QSqlDatabase db = Database();
         QSqlQuery query(db);
-        if (!Run(query, "BEGIN IMMEDIATE"))
+        if (!Lock(query))
             return Failed(m_writeReason);
-        if (work(db) && Run(query, "COMMIT")) {
+        deleted = !SameFile();
+        if (!deleted && work(db) && Run(query, "COMMIT")) {
             m_problem.clear();
             return true;
         }
         query.exec("ROLLBACK");
     }
-    return Failed(m_writeReason);
+    if (!deleted)
+        return Failed(m_writeReason);
+    CloseConnection(m_connection);
+    m_state = State::Missing;
+    m_problem =
+        QStringLiteral("日记文件“%1”已被另一个窗口删除，这次更改已撤回。").arg(Native(m_path));
+    return false;
+}
+
+// BEGIN IMMEDIATE, tried again while another program holds the lock, the waiting hook between
+// the tries.
+bool DiaryStore::Lock(QSqlQuery& query) {
+    QSqlQuery pace(Database());
+    pace.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(TryMs));
+    const auto restore = qScopeGuard(
+        [&pace] { pace.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ReadWaitMs)); });
+    const QDeadlineTimer deadline(LockWaitMs);
+    while (!Run(query, "BEGIN IMMEDIATE")) {
+        const int code = query.lastError().nativeErrorCode().toInt() & 0xff;
+        if ((code != SqliteBusy && code != SqliteLocked) || deadline.hasExpired())
+            return false;
+        if (m_waiting && !m_waiting())
+            return false;
+    }
+    return true;
+}
+
+bool DiaryStore::SameFile() const {
+    return m_file && diary_file::IdOf(m_path) == m_file;
 }
 
 QString DiaryStore::Setting(const QString& key) const {
     return SettingIn(*this, key);
+}
+
+void DiaryStore::WaitWithEventsRunning() {
+    SetWaiting([] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    });
 }
 
 } // namespace 方法_卡路里计算器

@@ -9,7 +9,14 @@
 // committed before the window shows it; a day is never rewritten as a whole. WAL with
 // synchronous=FULL keeps every committed change through a crash. A file it cannot read or of a
 // newer schema is reported and never changed; a row that breaks the rules a typed value meets is
-// left out, counted (UnreadableRows) and never changed either.
+// left out, counted (UnreadableRows) and never changed either. While another program holds the
+// write lock a change waits up to five seconds, trying again and again, and the owner's waiting
+// hook runs between the tries so that a window keeps painting.
+//
+// A new file is built whole under a temporary name and then given the diary's name, so a crash
+// never leaves half a diary there. Deleting takes the write lock first; every write checks, under
+// that lock, that the name still names the file it opened, so a store whose file another window
+// deleted fails its change instead of writing into a file nobody will read again.
 //
 // Schema versions live in PRAGMA user_version, one numbered step each, each upgrade in one
 // transaction: 1 held the diary, saved meals and settings; 2 added the weighings; 3 the user's
@@ -18,6 +25,7 @@
 #include "calorie/core/day_model.h"
 #include "diary/days.h"
 #include "diary/diary_contents.h"
+#include "diary/diary_file.h"
 #include "diary/own_foods.h"
 #include "diary/saved_meals.h"
 #include "diary/settings.h"
@@ -50,6 +58,9 @@ struct ImportReport {
     QString failure; // why, when failed
 };
 
+// The message an import of the file shown as `file` ends with.
+QString ImportMessage(const QString& file, const ImportReport& report);
+
 class DiaryStore {
   public:
     enum class State {
@@ -78,8 +89,18 @@ class DiaryStore {
     // One message for the user naming the file, when the state is not Open or Missing, or after
     // a failed write: "日记文件“…”已损坏…".
     QString Problem() const { return m_problem; }
-    // Removes the file, its WAL and shared-memory files and the folders Create made.
+    // Removes the file, its WAL and shared-memory files and the folders Create made, holding the
+    // write lock meanwhile.
     bool Delete();
+
+    // Called between tries while another program holds the write lock, for at most five seconds;
+    // false gives up at once. Without one the store only waits.
+    void SetWaiting(std::function<bool()> waiting) { m_waiting = std::move(waiting); }
+    // A write is under way: waiting for the lock, or running.
+    bool Writing() const { return m_writing; }
+    // What a window waits with: it keeps painting and running its timers; input waits, so that
+    // no second change starts inside the first.
+    void WaitWithEventsRunning();
 
     DiaryDays& Days() { return m_days; }
     const DiaryDays& Days() const { return m_days; }
@@ -105,18 +126,20 @@ class DiaryStore {
     // name it does not have; weighings for days it has none; the goal when none is set.
     ImportReport Import(const DiaryContents& contents);
 
-    // UTF-8 with a byte-order mark, CR LF: 日期,餐次,食物,重量（克）,热量（大卡）, a row per entry.
+    // The whole diary as DiaryCsv writes it, and such a file (or an older one with the entries
+    // alone) read back through Import; refused rows are counted with their reasons.
     QByteArray ExportCsv() const;
-    // Adds the days of such a CSV the diary does not have, in one transaction.
     ImportReport ImportCsv(const QByteArray& csv);
 
   private:
     friend struct Room;
 
     State Examine(int& version);
-    State OpenWritable(int version, const QStringList& made);
+    State OpenWritable(int version);
     State Unusable(const QString& reason, bool made);
     bool Failed(const QString& reason);
+    bool Lock(QSqlQuery& query);
+    bool SameFile() const;
 
     QSqlDatabase Database() const;
     bool Write(const std::function<bool(QSqlDatabase& db)>& work);
@@ -127,7 +150,10 @@ class DiaryStore {
     QString m_connection;
     State m_state = State::Missing;
     QString m_problem;
-    QString m_writeReason; // why the running Write fails
+    QString m_writeReason;                    // why the running Write fails
+    std::optional<diary_file::FileId> m_file; // the file the connection opened
+    std::function<bool()> m_waiting;
+    bool m_writing = false;
     DiaryDays m_days{*this};
     DiarySavedMeals m_savedMeals{*this};
     DiaryWeighings m_weighings{*this};

@@ -9,6 +9,7 @@ namespace 方法_体重记录 {
 
 DiaryWeightBook::DiaryWeightBook(const QString& path)
     : m_store(std::make_unique<DiaryStore>(path)) {
+    m_store->WaitWithEventsRunning();
     const DiaryStore::State state = m_store->Open();
     if (state == DiaryStore::State::Open)
         m_openingProblem = m_store->UnreadableNotice();
@@ -19,6 +20,10 @@ DiaryWeightBook::DiaryWeightBook(const QString& path)
 }
 
 DiaryWeightBook::~DiaryWeightBook() = default;
+
+bool DiaryWeightBook::Writing() const {
+    return m_store->Writing();
+}
 
 QList<Weighing> DiaryWeightBook::Weighings() const {
     return m_store->Weighings().All();

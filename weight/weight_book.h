@@ -31,6 +31,8 @@ class WeightBook {
     virtual bool Outdated() const { return false; }
     // What the user hears once after a kept change, taken by the call: why it is kept in memory.
     virtual QString TakeNotice() { return {}; }
+    // A change is waiting for the diary or being kept: the window must stay until it is over.
+    virtual bool Writing() const { return false; }
 };
 
 // The diary store at path: opened, never made until the first change is kept. A store it may
@@ -51,6 +53,7 @@ class DiaryWeightBook final : public WeightBook {
     std::optional<QList<DayKcal>> DailyIntake() const override;
     bool Outdated() const override { return m_outdated; }
     QString TakeNotice() override;
+    bool Writing() const override;
 
   private:
     bool Ready(); // the store open for writing, made if it is missing; false keeps in memory

@@ -24,6 +24,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace 方法_体重记录;
@@ -488,6 +489,14 @@ void Form_体重记录::Import() {
 }
 
 void Form_体重记录::closeEvent(QCloseEvent* event) {
+    // Closed while a change waits for the diary: once it is kept or taken back, as the window is
+    // still in the middle of it.
+    if (m_book->Writing()) {
+        constexpr int RetryMs = 100;
+        event->ignore();
+        QTimer::singleShot(RetryMs, this, &QWidget::close);
+        return;
+    }
     if (QWidget* opener = parentWidget())
         opener->show();
     event->accept();

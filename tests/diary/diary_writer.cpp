@@ -1,15 +1,40 @@
 // Keeps adding to the diary at the given path until it is killed, printing the id of each entry
 // as soon as its change is committed: the crash test kills it at random moments.
+// With --hold MS it instead holds the diary's write lock for MS milliseconds, as another program
+// in the middle of a long write, saying "locked" once it has it.
 
 #include "diary/diary_store.h"
+#include "diary/room.h"
 
 #include <QCoreApplication>
+#include <QSqlQuery>
+#include <QThread>
 #include <cstdio>
 
 using namespace 方法_卡路里计算器;
 
+namespace {
+
+int Hold(const QString& path, int ms) {
+    DiaryStore store(path);
+    if (store.Open() != DiaryStore::State::Open)
+        return 1;
+    QSqlQuery query(Room::Database(store));
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return 1;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    QThread::msleep(static_cast<unsigned long>(ms));
+    query.exec(QStringLiteral("ROLLBACK"));
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--hold") == 0)
+        return Hold(QString::fromLocal8Bit(argv[3]), QByteArray(argv[2]).toInt());
     if (argc != 2)
         return 2;
     DiaryStore store(QString::fromLocal8Bit(argv[1]));

@@ -17,6 +17,7 @@ import argparse
 import contextlib
 import csv
 import datetime
+import itertools
 import os
 import re
 import shutil
@@ -333,8 +334,10 @@ def date_text(day):
 def diary(s):
     """The diary turned on from the meal tree's menu keeps the day on screen; yesterday planned
     after Alt+Left; its lunch saved as a saved meal and added to today's dinner; a deleted food
-    back with Ctrl+Z; the program killed and started again: both days are as they were, and the
-    diary passes SQLite's integrity check."""
+    back with Ctrl+Z; the program killed and started again: both days are as they were. Turned
+    off with 保留 and on again, the day is not doubled; the whole diary exported, deleted,
+    imported and exported again gives the same bytes, and the diary passes SQLite's integrity
+    check."""
     today = datetime.date.today()
     window, meals, foods = calorie_list(s, "title", "早餐")
     s.type("mifan 250")
@@ -400,6 +403,52 @@ def diary(s):
     wait_focused(meals)
     s.key("alt+Left")
     wait_equal("yesterday after the restart", lambda: column(meals)[2:4], ["午餐", apple])
+    s.key("alt+Home")
+    s.find(window, name=date_text(today), role="label")
+
+    places = itertools.cycle(["上午加餐", "下午加餐"])  # the pointer must move for each press
+
+    def menu(*keys):  # the menu's items do not reach AT-SPI while it is open
+        s.press(s.find(meals, name=next(places)))
+        wait_focused(meals)
+        s.key("Menu", *keys, "Return")
+
+    def answer(button="确定"):
+        s.press(s.find(s.window(MAIN), role="push button", name=button))
+        s.wait_gone(MAIN)
+
+    # 设定每日目标…, 体重记录…, 记住每天的餐单: off with 保留, on again.
+    menu("Down", "Down", "Down")
+    answer("保留")
+    menu("Down", "Down", "Down")
+    wait_equal("today after the diary off and on again", lambda: column(meals), planned)
+
+    def export(name):  # 导出全部日记…, fifth from the bottom of the menu
+        menu(*["Up"] * 5)
+        dialog = s.window("导出全部日记")
+        wait_focused(s.find(dialog, role="text"))
+        s.key("ctrl+a")
+        s.type(name)
+        s.key("Return")
+        s.wait_gone("导出全部日记")
+        path = os.path.join(os.environ["HOME"], name)
+        wait_for(name, lambda: os.path.exists(path))
+        with open(path, "rb") as file:
+            return file.read()
+
+    first = export("diary.csv")
+    menu("Down", "Down", "Down")
+    answer("删除")
+    menu("Down", "Down", "Down")
+    menu(*["Up"] * 4)  # 导入日记…
+    dialog = s.window("导入日记")
+    wait_focused(s.find(dialog, role="text"))
+    s.type(os.path.join(os.environ["HOME"], "diary.csv"))
+    s.key("Return")
+    s.wait_gone("导入日记")
+    answer()
+    wait_equal("today after the import", lambda: column(meals), planned)
+    expect("the diary exported again", export("again.csv"), first)
     close_tool(s, ENTRIES[1][2])
 
     def intact():

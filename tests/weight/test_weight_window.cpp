@@ -10,14 +10,18 @@
 #include "weight/core/weight_log.h"
 #include "weight/weight_window.h"
 
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace 方法_体重记录;
 
@@ -55,6 +59,7 @@ class TestWeightWindow : public QObject {
     void tableKeys();
     void closesWithItsOpener();
     void keptInTheDiary();
+    void waitsForTheLock();
     void diaryOutOfReach_data();
     void diaryOutOfReach();
 
@@ -203,6 +208,40 @@ void TestWeightWindow::keptInTheDiary() {
     delete window;
     DailyTargetDialog dialog(nullptr);
     QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("Text_Value(2)"))->text(), "72.5");
+    QVERIFY(m_said.isEmpty());
+    QVERIFY(方法_卡路里计算器::DiaryStore(path).Delete());
+}
+
+// Another program holds the diary for a second: the log keeps painting and running its timers,
+// and keeps the goal once the diary is free.
+void TestWeightWindow::waitsForTheLock() {
+    const QString path = 方法_卡路里计算器::DiaryStore::DefaultPath();
+    QWidget opener;
+    Form_体重记录* window = Open(opener);
+    window->WeightField()->setText(QStringLiteral("72.5"));
+    window->Record();
+    QProcess holder;
+    holder.start(QCoreApplication::applicationDirPath() + "/diary_writer",
+                 {"--hold", "1000", path});
+    QVERIFY(holder.waitForReadyRead(10000));
+    QCOMPARE(holder.readLine(), QByteArray("locked\n"));
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QTimer ticks;
+    connect(&ticks, &QTimer::timeout, window,
+            [&] { longest = std::max(longest, sinceTick.restart()); });
+    sinceTick.start();
+    ticks.start(20);
+    window->GoalField()->setText(QStringLiteral("65"));
+    window->SetGoal();
+    ticks.stop();
+    longest = std::max(longest, sinceTick.elapsed());
+    QVERIFY(holder.waitForFinished());
+    QVERIFY2(longest < 100, qPrintable(QString::number(longest)));
+    delete window;
+    window = Open(opener);
+    QCOMPARE(window->GoalField()->text(), "65");
+    delete window;
     QVERIFY(m_said.isEmpty());
     QVERIFY(方法_卡路里计算器::DiaryStore(path).Delete());
 }
