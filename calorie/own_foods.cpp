@@ -151,6 +151,7 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
     basis->setObjectName(QStringLiteral("Combo_基准"));
     basis->setAccessibleName(QStringLiteral("能量基准"));
     basis->addItems({QStringLiteral("每100克"), QStringLiteral("每份")});
+    // Needed per serving; per 100 g it gives the food its "份".
     QLineEdit* serving = Field(&dialog, "Text_每份重量", QStringLiteral("每份重量（克）"));
     if (food.id) {
         amount->setText(QString::number(food.kcalPer100g));
@@ -167,7 +168,6 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
                            serving->text()};
     };
     const auto follow = [=] {
-        serving->setEnabled(basis->currentIndex() == 1);
         const KeptEnergy energy = KeptEnergyOf(label());
         kept->setText(energy.kcalPer100g
                           ? QStringLiteral("保存为每100克 %1 大卡").arg(*energy.kcalPer100g)

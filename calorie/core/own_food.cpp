@@ -40,8 +40,9 @@ KeptEnergy KeptEnergyOf(const LabelEnergy& label) {
         return {std::nullopt, std::nullopt, NotPositive};
     double kcal =
         label.unit == EnergyUnit::Kilojoule ? *amount.value / KilojoulesPerKcal : *amount.value;
+    // Per 100 g a serving's weight is optional: it gives the food its "份".
     std::optional<double> serving;
-    if (label.basis == EnergyBasis::PerServing) {
+    if (label.basis == EnergyBasis::PerServing || !label.servingGrams.trimmed().isEmpty()) {
         const LabelNumber grams = ReadLabelNumber(label.servingGrams);
         if (!grams.value)
             return {std::nullopt, std::nullopt,
@@ -49,8 +50,9 @@ KeptEnergy KeptEnergyOf(const LabelEnergy& label) {
         if (!(*grams.value >= MinGrams && *grams.value <= MaxGrams))
             return {std::nullopt, std::nullopt, ServingHint};
         serving = grams.value;
-        kcal = kcal * 100 / *serving;
     }
+    if (label.basis == EnergyBasis::PerServing)
+        kcal = kcal * 100 / *serving;
     const double kept = RoundHalfEven(kcal);
     if (kept > MostKcalPer100g)
         return {std::nullopt, std::nullopt, AboveFat};

@@ -29,12 +29,12 @@ struct LabelEnergy {
     QString amount;
     EnergyUnit unit = EnergyUnit::Kcal;
     EnergyBasis basis = EnergyBasis::Per100g;
-    QString servingGrams; // only read per serving
+    QString servingGrams; // needed per serving, optional per 100 g
 };
 
 struct KeptEnergy {
     std::optional<int> kcalPer100g;
-    std::optional<double> servingGrams; // per serving: the serving's weight
+    std::optional<double> servingGrams; // the serving's weight, when given
     QString refusal;
 };
 KeptEnergy KeptEnergyOf(const LabelEnergy& label);

@@ -36,30 +36,42 @@ void TestOwnFoods::labelEnergy_data() {
     QTest::addColumn<QString>("serving"); // empty: per 100 g
     QTest::addColumn<int>("kcal");        // 0: refused
     QTest::addColumn<QString>("refusal");
-    QTest::newRow("kcal per 100 g") << "52" << false << "" << 52 << "";
-    QTest::newRow("yoghurt, 330 kJ: 78.87") << "330" << true << "" << 79 << "";
-    QTest::newRow("full-width digits") << "３３０" << true << "" << 79 << "";
-    QTest::newRow("grouped thousands, 1234 kJ: 294.93") << "1,234" << true << "" << 295 << "";
-    QTest::newRow("decimal point") << "12.5" << false << "" << 12 << ""; // 12.5 to even
-    QTest::newRow("per serving of 25 g, 500 kJ: 478.01") << "500" << true << "25" << 478 << "";
-    QTest::newRow("per serving of 250 g, 180 kcal") << "180" << false << "２５０" << 72 << "";
-    QTest::newRow("3765 kJ: 899.86, kept") << "3765" << true << "" << 900 << "";
+    QTest::addColumn<bool>("perServing"); // the label's basis; per 100 g a serving is optional
+    QTest::newRow("kcal per 100 g") << "52" << false << "" << 52 << "" << false;
+    QTest::newRow("yoghurt, 330 kJ: 78.87") << "330" << true << "" << 79 << "" << false;
+    QTest::newRow("full-width digits") << "３３０" << true << "" << 79 << "" << false;
+    QTest::newRow("grouped thousands, 1234 kJ: 294.93")
+        << "1,234" << true << "" << 295 << "" << false;
+    QTest::newRow("decimal point") << "12.5" << false << "" << 12 << "" << false; // 12.5 to even
+    QTest::newRow("per serving of 25 g, 500 kJ: 478.01")
+        << "500" << true << "25" << 478 << "" << true;
+    QTest::newRow("per serving of 250 g, 180 kcal")
+        << "180" << false << "２５０" << 72 << "" << true;
+    QTest::newRow("3765 kJ: 899.86, kept") << "3765" << true << "" << 900 << "" << false;
     QTest::newRow("3768 kJ: 900.57, refused")
-        << "3768" << true << "" << 0 << "每100克的能量不能超过 900 大卡（纯脂肪的能量）。";
+        << "3768" << true << "" << 0 << "每100克的能量不能超过 900 大卡（纯脂肪的能量）。" << false;
     QTest::newRow("901 kcal") << "901" << false << "" << 0
-                              << "每100克的能量不能超过 900 大卡（纯脂肪的能量）。";
+                              << "每100克的能量不能超过 900 大卡（纯脂肪的能量）。" << false;
     QTest::newRow("decimal comma")
-        << "3,5" << false << "" << 0 << "小数请用小数点，例如 3.5，不要写成 3,5。";
+        << "3,5" << false << "" << 0 << "小数请用小数点，例如 3.5，不要写成 3,5。" << false;
     QTest::newRow("full-width decimal comma")
-        << "３，５" << false << "" << 0 << "小数请用小数点，例如 3.5，不要写成 3,5。";
-    QTest::newRow("not a number") << "约50" << false << "" << 0 << "能量请填写数字，例如 330。";
-    QTest::newRow("empty") << "" << false << "" << 0 << "能量请填写数字，例如 330。";
-    QTest::newRow("zero") << "0" << false << "" << 0 << "能量必须大于 0。";
-    QTest::newRow("negative") << "-5" << false << "" << 0 << "能量必须大于 0。";
-    QTest::newRow("serving of 0 g") << "180" << false << "0" << 0 << "每份重量为 1–5000 克。";
-    QTest::newRow("serving of 5001 g") << "180" << false << "5001" << 0 << "每份重量为 1–5000 克。";
-    QTest::newRow("serving of 5000 g") << "5000" << false << "5000" << 100 << "";
-    QTest::newRow("serving not given") << "180" << false << " " << 0 << "每份重量为 1–5000 克。";
+        << "３，５" << false << "" << 0 << "小数请用小数点，例如 3.5，不要写成 3,5。" << false;
+    QTest::newRow("not a number") << "约50" << false << "" << 0 << "能量请填写数字，例如 330。"
+                                  << false;
+    QTest::newRow("empty") << "" << false << "" << 0 << "能量请填写数字，例如 330。" << false;
+    QTest::newRow("zero") << "0" << false << "" << 0 << "能量必须大于 0。" << false;
+    QTest::newRow("negative") << "-5" << false << "" << 0 << "能量必须大于 0。" << false;
+    QTest::newRow("serving of 0 g")
+        << "180" << false << "0" << 0 << "每份重量为 1–5000 克。" << true;
+    QTest::newRow("serving of 5001 g")
+        << "180" << false << "5001" << 0 << "每份重量为 1–5000 克。" << true;
+    QTest::newRow("serving of 5000 g") << "5000" << false << "5000" << 100 << "" << true;
+    QTest::newRow("per 100 g with a serving's weight")
+        << "52" << false << "150" << 52 << "" << false;
+    QTest::newRow("per 100 g with a serving of 0 g")
+        << "52" << false << "0" << 0 << "每份重量为 1–5000 克。" << false;
+    QTest::newRow("serving not given")
+        << "180" << false << " " << 0 << "每份重量为 1–5000 克。" << true;
 }
 
 void TestOwnFoods::labelEnergy() {
@@ -68,11 +80,14 @@ void TestOwnFoods::labelEnergy() {
     QFETCH(QString, serving);
     QFETCH(int, kcal);
     QFETCH(QString, refusal);
+    QFETCH(bool, perServing);
     const KeptEnergy kept =
         KeptEnergyOf({amount, kilojoules ? EnergyUnit::Kilojoule : EnergyUnit::Kcal,
-                      serving.isEmpty() ? EnergyBasis::Per100g : EnergyBasis::PerServing, serving});
+                      perServing ? EnergyBasis::PerServing : EnergyBasis::Per100g, serving});
     QCOMPARE(kept.kcalPer100g.value_or(0), kcal);
     QCOMPARE(kept.refusal, refusal);
+    const QString grams = serving.normalized(QString::NormalizationForm_KC).trimmed();
+    QCOMPARE(kept.servingGrams.value_or(0), kcal ? grams.toDouble() : 0.0);
 }
 
 void TestOwnFoods::names_data() {
