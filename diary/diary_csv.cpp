@@ -1,6 +1,7 @@
 #include "diary/diary_csv.h"
 
 #include "calorie/core/day_model.h"
+#include "calorie/core/portion.h"
 #include "frame/core/csv.h"
 #include "frame/core/numbers.h"
 
@@ -26,6 +27,8 @@ enum Column {
     Protein,
     Fat,
     Carbohydrate,
+    Portion,
+    PortionCount,
     ColumnCount
 };
 
@@ -41,8 +44,11 @@ const QStringList Header{"类型",
                          "体重（公斤）",
                          "蛋白质（克/100克）",
                          "脂肪（克/100克）",
-                         "碳水化合物（克/100克）"};
-// The table before the nutrients.
+                         "碳水化合物（克/100克）",
+                         "份量",
+                         "份量数"};
+// The table before the named portions, and before the nutrients.
+const QStringList HeaderWithoutPortions = Header.mid(0, Carbohydrate + 1);
 const QStringList HeaderWithoutNutrients = Header.mid(0, Kg + 1);
 // The first diaries' table: an entry per row, its grams and kcal.
 const QStringList FirstHeader{"日期", "餐次", "食物", "重量（克）", "热量（大卡）"};
@@ -77,6 +83,10 @@ QString EntryLine(const QString& kind, const QString& date, const QString& meal,
     if (const auto& macros = entry.per100g)
         cells << FormatNumber(macros->protein) << FormatNumber(macros->fat)
               << FormatNumber(macros->carbohydrate);
+    if (!entry.portion.isEmpty()) {
+        cells.resize(Portion);
+        cells << CsvField(entry.portion) << FormatNumber(entry.portionCount);
+    }
     return Line(cells);
 }
 
@@ -109,6 +119,21 @@ bool ReadNumber(const QString& cell, std::optional<double>& value) {
 }
 
 // Why a row's nutrients are refused; empty when entry holds them, or none were given.
+// The named portion a food was placed by ("2" of "碗"), as the diary's file keeps it.
+QString PortionProblem(const QStringList& cells, FoodEntry& entry) {
+    const QString name = CsvText(cells[Portion]).trimmed();
+    std::optional<double> count;
+    if (name.isEmpty() && cells[PortionCount].trimmed().isEmpty())
+        return {};
+    constexpr int LongestPortion = 10;
+    if (!ReadNumber(cells[PortionCount], count) || !count || !(*count > 0 && *count <= MaxGrams) ||
+        name.isEmpty() || name.size() > LongestPortion || !entry.grams)
+        return QStringLiteral("份量“%1%2”不合理").arg(cells[PortionCount].trimmed(), name);
+    entry.portion = name;
+    entry.portionCount = *count;
+    return {};
+}
+
 QString NutrientProblem(const QStringList& cells, FoodEntry& entry) {
     std::optional<double> figures[3];
     int given = 0;
@@ -155,6 +180,8 @@ QString EntryProblem(const QStringList& cells, FoodEntry& entry) {
     entry.kcal = *kcal;
     if (!IsSoundEntry(entry))
         return QStringLiteral("食物“%1”的热量或重量不合理").arg(entry.name);
+    if (const QString why = PortionProblem(cells, entry); !why.isEmpty())
+        return why;
     return NutrientProblem(cells, entry);
 }
 
@@ -359,7 +386,8 @@ ParsedDiary ParseDiaryCsv(const QByteArray& csv) {
             header << field.trimmed();
     }
     const bool first = header == FirstHeader;
-    if (!first && header != Header && header != HeaderWithoutNutrients) {
+    if (!first && header != Header && header != HeaderWithoutPortions &&
+        header != HeaderWithoutNutrients) {
         parsed.failure =
             QStringLiteral("表头不是日记的表头，第一行应是“%1”").arg(Header.join(u','));
         return parsed;

@@ -30,7 +30,8 @@ QString Describe(const FoodEntry& food) {
     return food.name + u' ' + Number(food.listedKcal) + u'/' + Number(food.quantity) + u' ' +
            Number(food.grams) + u' ' + Number(food.kcal) +
            (m ? u' ' + Number(m->protein) + u':' + Number(m->fat) + u':' + Number(m->carbohydrate)
-              : QString());
+              : QString()) +
+           (food.portion.isEmpty() ? QString() : u' ' + Number(food.portionCount) + food.portion);
 }
 
 // A line for each entry, saved meal food, weighing and the goal, every digit of each number.
@@ -60,6 +61,7 @@ const QByteArray Header = "类型,日期,餐次/常用餐名,食物,标示热量
                           "热量（大卡）,体重（公斤）\r\n";
 const QByteArray NutrientHeader =
     Header.chopped(2) + ",蛋白质（克/100克）,脂肪（克/100克）,碳水化合物（克/100克）\r\n";
+const QByteArray PortionHeader = NutrientHeader.chopped(2) + ",份量,份量数\r\n";
 const QByteArray FirstHeader = "日期,餐次,食物,重量（克）,热量（大卡）\r\n";
 const QByteArray GoodDay = "餐单,2024-03-01,早餐,苹果,52,100,100,52,\r\n";
 const QString GoodDayText = "2024-03-01 早餐 苹果 52/100 100 52";
@@ -95,21 +97,26 @@ void TestDiaryCsv::roundTrip_data() {
         {0, "空餐", {}}};
     all.weighings = {{march1, 72.5}, {march1.addDays(2), 72.25}};
     all.goalKg = 65;
+    FoodEntry bowls = Food("米饭", 116, 100, 300, 348);
+    bowls.portion = "碗";
+    bowls.portionCount = 2;
+    all.days[1].meals[2] = {bowls};
     QTest::newRow("everything")
         << all
-        << "\xEF\xBB\xBF" + NutrientHeader +
-               "餐单,2024-03-01,早餐,米饭,116,100,250,290,,2.36,0.19,28.73\r\n"
-               "餐单,2024-03-01,午餐,黄油,888,100,5000,44400,,,,\r\n"
-               "餐单,2024-03-01,晚餐,包子,139.5,,,139.5,,,,\r\n"
-               "餐单,2024-03-02,早餐,''=已引,52,100,100,52,,,,\r\n"
-               "餐单,2024-03-02,晚上加餐,\"面,\"\"条\"\"\n汤\",110,100,0.5,0.55,,,,\r\n"
-               "常用餐,,早饭,牛奶,54,100,100,54,,3.3,3.6,5\r\n"
-               "常用餐,,早饭,'@豆浆,16,100,250,40,,,,\r\n"
-               "常用餐,,空餐,,,,,,,,,\r\n"
-               "体重,2024-03-01,,,,,,,72.5,,,\r\n"
-               "体重,2024-03-03,,,,,,,72.25,,,\r\n"
-               "目标体重,,,,,,,,65,,,\r\n";
-    QTest::newRow("nothing") << DiaryContents() << "\xEF\xBB\xBF" + NutrientHeader;
+        << "\xEF\xBB\xBF" + PortionHeader +
+               "餐单,2024-03-01,早餐,米饭,116,100,250,290,,2.36,0.19,28.73,,\r\n"
+               "餐单,2024-03-01,午餐,黄油,888,100,5000,44400,,,,,,\r\n"
+               "餐单,2024-03-01,晚餐,包子,139.5,,,139.5,,,,,,\r\n"
+               "餐单,2024-03-02,早餐,''=已引,52,100,100,52,,,,,,\r\n"
+               "餐单,2024-03-02,午餐,米饭,116,100,300,348,,,,,碗,2\r\n"
+               "餐单,2024-03-02,晚上加餐,\"面,\"\"条\"\"\n汤\",110,100,0.5,0.55,,,,,,\r\n"
+               "常用餐,,早饭,牛奶,54,100,100,54,,3.3,3.6,5,,\r\n"
+               "常用餐,,早饭,'@豆浆,16,100,250,40,,,,,,\r\n"
+               "常用餐,,空餐,,,,,,,,,,,\r\n"
+               "体重,2024-03-01,,,,,,,72.5,,,,,\r\n"
+               "体重,2024-03-03,,,,,,,72.25,,,,,\r\n"
+               "目标体重,,,,,,,,65,,,,,\r\n";
+    QTest::newRow("nothing") << DiaryContents() << "\xEF\xBB\xBF" + PortionHeader;
 }
 
 void TestDiaryCsv::roundTrip() {
@@ -201,7 +208,7 @@ void TestDiaryCsv::parse_data() {
         << "表头不是日记的表头，第一行应是“类型,日期,餐次/常用餐名,食物,标示热量（大卡）,"
            "标示重量（克）,重量（克）,热量（大卡）,体重（公斤）,蛋白质（克/100克）,脂肪（克/"
            "100克）,"
-           "碳水化合物（克/100克）”";
+           "碳水化合物（克/100克）,份量,份量数”";
 }
 
 void TestDiaryCsv::parse() {
