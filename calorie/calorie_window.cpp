@@ -87,8 +87,11 @@ Form_卡路里计算器::Form_卡路里计算器(const FoodSlots& foods,
 }
 
 // The search watches the list and the window's focus: it goes first, before the list it watches.
+// A weight still being typed in the tree is dropped, not kept: the hiding window takes the focus
+// from its editor when nothing of the window is left to keep it with.
 Form_卡路里计算器::~Form_卡路里计算器() {
     delete m_search;
+    QObject::disconnect(m_meals->itemDelegate(), nullptr, m_meals, nullptr);
 }
 
 const 方法_卡路里计算器::FoodNutrients*

@@ -372,7 +372,15 @@ void FoodTableTest::childIsolatesLibmdbFaults() {
         fixtures::Write(dir_, QStringLiteral("cycle.mdb"), fixtures::WithCyclicLvProp(good));
     QElapsedTimer clock;
     clock.start();
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizer's quarantine keeps what the loop frees: the reader may meet its address-space
+    // limit before its processor time runs out. Either way it ends, and soon.
+    const ChildEnd end = food_reader::Load(cycle, table);
+    QVERIFY2(end == ChildEnd::OutOfProcessorTime || end == ChildEnd::Crashed,
+             qPrintable(QString::number(int(end))));
+#else
     QCOMPARE(food_reader::Load(cycle, table), ChildEnd::OutOfProcessorTime);
+#endif
     // Its second of processor time, not the thirty-second deadline, however loaded the machine.
     QVERIFY(clock.elapsed() < 10000);
     QCOMPARE(Of(table.Slot(1)), Empty);
