@@ -1226,12 +1226,16 @@ std::function<void(QDialog&)> Label(QString name, QString amount, bool kj, QStri
     };
 }
 
-// Runs command while a dialog is answered; the dialog's title and last message.
+// Runs command while a dialog is answered; the dialog's title and last message. The dialog is
+// looked for until it shows: Qt 6.8 may run a zero timer before it does.
 DialogAnswer Run(const std::function<void()>& command, const std::function<void(QDialog&)>& fill) {
     DialogAnswer answer;
-    QTimer::singleShot(0, [&] {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
+        if (!dialog)
+            return;
+        poll.stop(); // answering may run the event loop again
         answer.title = dialog->windowTitle();
         fill(*dialog);
         if (QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok))
@@ -1241,7 +1245,9 @@ DialogAnswer Run(const std::function<void()>& command, const std::function<void(
         if (dialog->isVisible())
             dialog->reject();
     });
+    poll.start(10);
     command();
+    poll.stop();
     return answer;
 }
 

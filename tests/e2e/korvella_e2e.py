@@ -182,7 +182,7 @@ def calorie(s):
     rice = cell(foods, 0, 0)
     expect("description of 米饭", (name_of(rice), driver._guarded(lambda: rice.description, "")),
            ("米饭", "蛋白质 2.4 克，脂肪 0.2 克，碳水化合物 28.7 克（每100克）"))
-    s.press(lunch)
+    s.press(s.find(meals, name="午餐"))  # found anew: the rows under it have changed
     wait_focused(meals)
     s.key("Menu", "Up", "Return")  # 显示营养素, the menu's last item
 
