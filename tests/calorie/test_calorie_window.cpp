@@ -1231,7 +1231,7 @@ std::function<void(QDialog&)> Label(QString name, QString amount, bool kj, QStri
 DialogAnswer Run(const std::function<void()>& command, const std::function<void(QDialog&)>& fill) {
     DialogAnswer answer;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
