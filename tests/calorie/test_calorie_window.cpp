@@ -458,8 +458,11 @@ void Key(Qt::Key key) {
 bool ActivateWithListFocused(Form_卡路里计算器& window) {
     window.show();
     ActivateWindow(&window);
-    window.ListView_食物列表()->setFocus();
-    return QTest::qWaitForWindowActive(&window);
+    // Focus given once the window is active: Qt 6.8 moves it again on activation.
+    const bool active = QTest::qWaitForWindowActive(&window);
+    QWidget* list = window.ListView_食物列表();
+    list->setFocus();
+    return active && QTest::qWaitFor([list] { return list->hasFocus(); });
 }
 
 } // namespace
