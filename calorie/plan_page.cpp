@@ -48,11 +48,6 @@ QStringList MacroCells(const std::optional<Macros>& macros) {
     return cells;
 }
 
-// A sum says its grams when any of its foods had nutrients.
-std::optional<Macros> SumMacros(const NutrientSum& sum) {
-    return sum.counted ? std::optional(sum.grams) : std::nullopt;
-}
-
 // One row of the plan's table: the cells' texts, bold or not, shaded or not.
 void FillRow(QTextTable& table, int row, const QStringList& cells, bool bold,
              const QColor& shade = QColor()) {
@@ -115,7 +110,7 @@ void LayOutPlan(QTextDocument& doc, const DayPlan& day, std::optional<double> ta
             continue;
         FillRow(*table, row++,
                 QStringList{meal.name, QString(), FormatNumber(Subtotal(meal)) + Kcal} +
-                    MacroCells(SumMacros(NutrientsOf(meal))),
+                    MacroCells(NutrientsOf(meal).Known()),
                 true, Light);
         for (const PlannedFood& food : meal.foods)
             FillRow(*table, row++,
@@ -130,7 +125,7 @@ void LayOutPlan(QTextDocument& doc, const DayPlan& day, std::optional<double> ta
     const NutrientSum sum = NutrientsOf(day);
     FillRow(*table, row,
             QStringList{QStringLiteral("共摄入"), QString(), FormatNumber(day.total) + Kcal} +
-                (planned ? MacroCells(SumMacros(sum)) : QStringList()),
+                (planned ? MacroCells(sum.Known()) : QStringList()),
             true, Dark);
 
     cursor.movePosition(QTextCursor::End);

@@ -47,26 +47,15 @@ double Subtotal(const PlannedMeal& meal) {
 
 NutrientSum NutrientsOf(const PlannedMeal& meal) {
     NutrientSum sum;
-    for (const PlannedFood& food : meal.foods) {
-        sum.kcal += food.energy;
-        if (food.macros) {
-            sum.grams = sum.grams + *food.macros;
-            ++sum.counted;
-        } else
-            ++sum.missing;
-    }
+    for (const PlannedFood& food : meal.foods)
+        sum.Add(food.energy, food.macros);
     return sum;
 }
 
 NutrientSum NutrientsOf(const DayPlan& day) {
     NutrientSum sum;
-    for (const PlannedMeal& meal : day.meals) {
-        const NutrientSum of = NutrientsOf(meal);
-        sum.grams = sum.grams + of.grams;
-        sum.kcal += of.kcal;
-        sum.missing += of.missing;
-        sum.counted += of.counted;
-    }
+    for (const PlannedMeal& meal : day.meals)
+        sum += NutrientsOf(meal);
     return sum;
 }
 
@@ -128,8 +117,7 @@ QByteArray PlanCsv(const DayPlan& day, std::optional<double> target) {
                         FormatNumber(food.energy) + MacroCells(food.macros);
     }
     const NutrientSum sum = NutrientsOf(day);
-    rows << QStringLiteral("合计,,,") + FormatNumber(day.total) +
-                MacroCells(sum.counted ? std::optional(sum.grams) : std::nullopt);
+    rows << QStringLiteral("合计,,,") + FormatNumber(day.total) + MacroCells(sum.Known());
     if (target) {
         const double left = Left(*target, day.total);
         rows << QStringLiteral("今日目标,,,") + FormatNumber(*target)

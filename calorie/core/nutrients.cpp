@@ -144,28 +144,34 @@ std::optional<Macros> EntryMacros(const FoodEntry& entry) {
     return Scaled(*entry.per100g, *entry.grams / 100);
 }
 
+void NutrientSum::Add(double foodKcal, const std::optional<Macros>& macros) {
+    kcal += foodKcal;
+    if (macros) {
+        grams = grams + *macros;
+        ++counted;
+    } else
+        ++missing;
+}
+
+NutrientSum& NutrientSum::operator+=(const NutrientSum& other) {
+    grams = grams + other.grams;
+    kcal += other.kcal;
+    missing += other.missing;
+    counted += other.counted;
+    return *this;
+}
+
 NutrientSum SumOf(const QList<FoodEntry>& foods) {
     NutrientSum sum;
-    for (const FoodEntry& entry : foods) {
-        sum.kcal += entry.kcal;
-        if (const auto macros = EntryMacros(entry)) {
-            sum.grams = sum.grams + *macros;
-            ++sum.counted;
-        } else
-            ++sum.missing;
-    }
+    for (const FoodEntry& entry : foods)
+        sum.Add(entry.kcal, EntryMacros(entry));
     return sum;
 }
 
 NutrientSum SumOf(const DayMeals& meals) {
     NutrientSum day;
-    for (const QList<FoodEntry>& meal : meals) {
-        const NutrientSum sum = SumOf(meal);
-        day.grams = day.grams + sum.grams;
-        day.kcal += sum.kcal;
-        day.missing += sum.missing;
-        day.counted += sum.counted;
-    }
+    for (const QList<FoodEntry>& meal : meals)
+        day += SumOf(meal);
     return day;
 }
 

@@ -53,6 +53,12 @@ struct NutrientSum {
     double kcal = 0; // the energy of the foods summed, nutrients or not
     int missing = 0; // foods without nutrients
     int counted = 0; // foods with
+
+    // One food more: its energy, and its nutrients at the weight eaten when it has them.
+    void Add(double foodKcal, const std::optional<Macros>& macros);
+    NutrientSum& operator+=(const NutrientSum& other);
+    // The grams when any of the foods had nutrients; none otherwise, never 0.
+    std::optional<Macros> Known() const { return counted ? std::optional(grams) : std::nullopt; }
 };
 NutrientSum SumOf(const QList<FoodEntry>& foods);
 NutrientSum SumOf(const DayMeals& meals);
