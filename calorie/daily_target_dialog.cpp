@@ -31,8 +31,6 @@ const QString FigureUnits[] = {QStringLiteral("岁"), QStringLiteral("厘米"),
 
 const QString GoalNames[] = {QStringLiteral("蛋白质"), QStringLiteral("脂肪"),
                              QStringLiteral("碳水化合物")};
-constexpr std::optional<MacroGoal> MacroGoals::*GoalFields[] = {
-    &MacroGoals::protein, &MacroGoals::fat, &MacroGoals::carbohydrate};
 
 QString PaceText(double pace) {
     return pace == 0 ? QStringLiteral("保持体重")

@@ -117,8 +117,6 @@ void Forget(const QStringList& keys) {
 const QString ShowNutrientsKey = QStringLiteral("showNutrients");
 const QString GoalKeys[] = {QStringLiteral("proteinGoal"), QStringLiteral("fatGoal"),
                             QStringLiteral("carbohydrateGoal")};
-constexpr std::optional<MacroGoal> MacroGoals::*GoalFields[] = {
-    &MacroGoals::protein, &MacroGoals::fat, &MacroGoals::carbohydrate};
 
 // "120g" or "25%".
 std::optional<MacroGoal> GoalOf(const QString& text) {

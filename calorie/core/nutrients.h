@@ -85,6 +85,9 @@ struct MacroGoals {
     bool IsEmpty() const { return !protein && !fat && !carbohydrate; }
     friend bool operator==(const MacroGoals&, const MacroGoals&) = default;
 };
+// Protein, fat, carbohydrate: the order the dialog's rows and the settings file's keys follow.
+inline constexpr std::optional<MacroGoal> MacroGoals::*GoalFields[] = {
+    &MacroGoals::protein, &MacroGoals::fat, &MacroGoals::carbohydrate};
 inline constexpr double MaxGoalGrams = 500;
 inline constexpr double ProteinPerKg = 1.2;
 inline constexpr double FatPercentToStart = 25;
