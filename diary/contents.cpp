@@ -109,7 +109,7 @@ ImportReport DiaryStore::Import(const DiaryContents& contents) {
         bool outdated = false;
         if (!m_weighings.Put(adding, outdated))
             return false;
-        if (contents.goalKg && !IsSoundKg(*contents.goalKg))
+        if (contents.goalKg && !方法_体重记录::IsSoundKg(*contents.goalKg))
             ++report.refused;
         else if (contents.goalKg && Setting(GoalKey).isEmpty())
             return m_weighings.PutGoal(contents.goalKg);

@@ -192,8 +192,7 @@ QString KgProblem(const QString& cell, const QString& label, double& kg) {
         return QStringLiteral("%1“%2”不是数字").arg(label, cell.trimmed());
     if (!value)
         return QStringLiteral("没有%1").arg(label);
-    if (!(*value >= 方法_体重记录::MinKg && *value <= 方法_体重记录::MaxKg) ||
-        RoundHalfEven(*value, 2) != *value)
+    if (!方法_体重记录::IsSoundKg(*value))
         return QStringLiteral("%1 %2 公斤不合理，应在 20 到 300 之间，最多两位小数")
             .arg(label, cell.trimmed());
     kg = *value;

@@ -4,6 +4,7 @@
 // folder includes it but the tests.
 
 #include "diary/diary_store.h"
+#include "weight/core/weight_log.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -58,8 +59,6 @@ QString NutrientRule();
 std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first);
 void BindFood(QSqlQuery& query, const FoodEntry& food);
 
-// A weight the log could have taken: 20 to 300 kg with two decimals at most.
-bool IsSoundKg(double kg);
 bool IsSoundWeighing(const 方法_体重记录::Weighing& weighing, QDate today);
 // The goal as the settings table keeps it, as text; nothing when it is not a sound weight.
 std::optional<double> GoalFrom(const QString& text);

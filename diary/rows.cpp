@@ -2,9 +2,6 @@
 
 #include "calorie/core/portion.h"
 #include "diary/room.h"
-#include "frame/core/numbers.h"
-
-#include <cmath>
 
 namespace 方法_卡路里计算器 {
 
@@ -114,19 +111,14 @@ void BindFood(QSqlQuery& query, const FoodEntry& food) {
     query.addBindValue(macros ? QVariant(macros->carbohydrate) : QVariant());
 }
 
-bool IsSoundKg(double kg) {
-    return std::isfinite(kg) && kg >= 方法_体重记录::MinKg && kg <= 方法_体重记录::MaxKg &&
-           RoundHalfEven(kg, 2) == kg;
-}
-
 bool IsSoundWeighing(const 方法_体重记录::Weighing& weighing, QDate today) {
-    return weighing.day.isValid() && weighing.day <= today && IsSoundKg(weighing.kg);
+    return weighing.day.isValid() && weighing.day <= today && 方法_体重记录::IsSoundKg(weighing.kg);
 }
 
 std::optional<double> GoalFrom(const QString& text) {
     bool ok = false;
     const double kg = text.toDouble(&ok);
-    return ok && IsSoundKg(kg) ? std::optional(kg) : std::nullopt;
+    return ok && 方法_体重记录::IsSoundKg(kg) ? std::optional(kg) : std::nullopt;
 }
 
 } // namespace 方法_卡路里计算器

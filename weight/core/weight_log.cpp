@@ -11,12 +11,16 @@
 
 namespace 方法_体重记录 {
 
+bool IsSoundKg(double kg) {
+    return std::isfinite(kg) && kg >= MinKg && kg <= MaxKg && RoundHalfEven(kg, 2) == kg;
+}
+
 std::optional<double> ParseKg(const QString& typed) {
     const FieldRule rule{Quantity::Weight, 0, MinKg, MaxKg};
     if (!FieldAccepts(rule, typed))
         return std::nullopt;
     const double kg = LeadingNumber(typed);
-    if (RoundHalfEven(kg, 2) != kg)
+    if (!IsSoundKg(kg))
         return std::nullopt;
     return kg;
 }

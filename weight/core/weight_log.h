@@ -30,8 +30,10 @@ struct Weighing {
     friend bool operator==(const Weighing&, const Weighing&) = default;
 };
 
-// A typed weight, the goal's as well: read as the body calculators read theirs (leading number,
-// full-width digits), 20 to 300 kg with at most two decimals.
+// A weight the log takes, the goal's as well: 20 to 300 kg with at most two decimals.
+bool IsSoundKg(double kg);
+// A typed weight: read as the body calculators read theirs (leading number, full-width digits),
+// then IsSoundKg.
 std::optional<double> ParseKg(const QString& typed);
 // The one message for a refused weight, naming the field ("体重", "目标体重").
 QString KgRefusal(const QString& field);
