@@ -1,7 +1,6 @@
 #include "diary/diary_csv.h"
 
 #include "calorie/core/day_model.h"
-#include "calorie/core/portion.h"
 #include "frame/core/csv.h"
 #include "frame/core/numbers.h"
 
@@ -118,22 +117,23 @@ bool ReadNumber(const QString& cell, std::optional<double>& value) {
     return ok;
 }
 
-// Why a row's nutrients are refused; empty when entry holds them, or none were given.
-// The named portion a food was placed by ("2" of "碗"), as the diary's file keeps it.
+// Why the named portion a food was placed by ("2" of "碗") is refused; empty when entry holds it,
+// or none was given.
 QString PortionProblem(const QStringList& cells, FoodEntry& entry) {
     const QString name = CsvText(cells[Portion]).trimmed();
     std::optional<double> count;
     if (name.isEmpty() && cells[PortionCount].trimmed().isEmpty())
         return {};
-    constexpr int LongestPortion = 10;
-    if (!ReadNumber(cells[PortionCount], count) || !count || !(*count > 0 && *count <= MaxGrams) ||
-        name.isEmpty() || name.size() > LongestPortion || !entry.grams)
-        return QStringLiteral("份量“%1%2”不合理").arg(cells[PortionCount].trimmed(), name);
-    entry.portion = name;
-    entry.portionCount = *count;
-    return {};
+    if (ReadNumber(cells[PortionCount], count) && count && !name.isEmpty()) {
+        entry.portion = name;
+        entry.portionCount = *count;
+        if (IsSoundPortion(entry))
+            return {};
+    }
+    return QStringLiteral("份量“%1%2”不合理").arg(cells[PortionCount].trimmed(), name);
 }
 
+// Why a row's nutrients are refused; empty when entry holds them, or none were given.
 QString NutrientProblem(const QStringList& cells, FoodEntry& entry) {
     std::optional<double> figures[3];
     int given = 0;

@@ -89,8 +89,7 @@ std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first) {
     if (!IsSoundEntry(food))
         return std::nullopt;
     // A portion that does not add up is left off; the weight it stood for stays.
-    if (!food.portion.isEmpty() && !(food.grams && food.portionCount > 0 &&
-                                     food.portionCount <= MaxGrams && food.portion.size() <= 10)) {
+    if (!IsSoundPortion(food)) {
         food.portion.clear();
         food.portionCount = 0;
     }

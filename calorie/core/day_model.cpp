@@ -80,6 +80,13 @@ bool IsSoundEntry(const FoodEntry& entry) {
            weight(entry.grams) && entry.grams.has_value() == entry.quantity.has_value();
 }
 
+bool IsSoundPortion(const FoodEntry& entry) {
+    constexpr int LongestPortion = 10;
+    return entry.portion.isEmpty() ||
+           (entry.grams && entry.portionCount > 0 && entry.portionCount <= MaxGrams &&
+            entry.portion.size() <= LongestPortion);
+}
+
 bool ShowsGrams(const FoodEntry& entry) {
     return entry.grams && entry.quantity && *entry.grams != *entry.quantity;
 }

@@ -51,6 +51,9 @@ std::optional<FoodEntry> EntryFor(const QString& foodName, const QString& foodHo
 // one the window could have made: a name, finite energies that are not negative and at most what
 // pure fat gives at the heaviest portion, weights above 0 and at most MaxGrams, both or neither.
 bool IsSoundEntry(const FoodEntry& entry);
+// Whether the named portion an entry from outside was placed by adds up: a weighed entry, a count
+// above 0 and at most MaxGrams, a name of at most ten characters. Without a portion, true.
+bool IsSoundPortion(const FoodEntry& entry);
 // The same food at another weight, by grams alone; nothing when it cannot be weighed or the weight
 // is refused.
 std::optional<FoodEntry> Reweighed(const FoodEntry& entry, double grams);
