@@ -24,13 +24,6 @@ bool IsSoundMeal(const SavedMeal& meal) {
            std::all_of(meal.foods.begin(), meal.foods.end(), IsSoundEntry);
 }
 
-qsizetype EntriesOf(const DiaryDay& day) {
-    qsizetype count = 0;
-    for (const QList<FoodEntry>& meal : day.meals)
-        count += meal.size();
-    return count;
-}
-
 } // namespace
 
 double SavedMeal::Kcal() const {
@@ -69,7 +62,7 @@ ImportReport DiaryStore::Import(const DiaryContents& contents) {
                     return false;
                 days.insert(day.date);
                 ++report.daysAdded;
-                report.entriesAdded += EntriesOf(day);
+                report.entriesAdded += change.size();
             }
         }
         QSet<QString> names;
