@@ -104,7 +104,7 @@ ImportReport DiaryStore::Import(const DiaryContents& contents) {
             return false;
         if (contents.goalKg && !方法_体重记录::IsSoundKg(*contents.goalKg))
             ++report.refused;
-        else if (contents.goalKg && Setting(GoalKey).isEmpty())
+        else if (contents.goalKg && SettingIn(*this, GoalKey).isEmpty())
             return m_weighings.PutGoal(contents.goalKg);
         return true;
     });
@@ -129,7 +129,7 @@ int DiaryStore::UnreadableRows() const {
     query.addBindValue(DayText(QDate::currentDate()));
     if (!query.exec() || !query.next())
         return 0;
-    const QString goal = Setting(GoalKey);
+    const QString goal = SettingIn(*this, GoalKey);
     return query.value(0).toInt() + (!goal.isEmpty() && !GoalFrom(goal) ? 1 : 0);
 }
 

@@ -398,7 +398,8 @@ bool DiaryStore::Delete() {
         return false;
     }
     QStringList made;
-    for (const QJsonValue& folder : QJsonDocument::fromJson(Setting(MadeKey).toUtf8()).array())
+    for (const QJsonValue& folder :
+         QJsonDocument::fromJson(SettingIn(*this, MadeKey).toUtf8()).array())
         made << folder.toString();
     bool gone = false;
     {
@@ -498,10 +499,6 @@ bool DiaryStore::Lock(QSqlQuery& query) {
 
 bool DiaryStore::SameFile() const {
     return m_file && diary_file::IdOf(m_path) == m_file;
-}
-
-QString DiaryStore::Setting(const QString& key) const {
-    return SettingIn(*this, key);
 }
 
 void DiaryStore::WaitWithEventsRunning() {

@@ -144,7 +144,6 @@ class DiaryStore {
     QSqlDatabase Database() const;
     bool Write(const std::function<bool(QSqlDatabase& db)>& work);
     bool Run(QSqlQuery& query, const QString& sql = {});
-    QString Setting(const QString& key) const;
 
     QString m_path;
     QString m_connection;
