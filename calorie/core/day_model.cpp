@@ -67,17 +67,11 @@ bool IsSoundEntry(const FoodEntry& entry) {
     const auto weight = [](std::optional<double> grams) {
         return !grams || (std::isfinite(*grams) && *grams > 0 && *grams <= MaxGrams);
     };
-    const auto figures = [](const std::optional<Macros>& per100g) {
-        if (!per100g)
-            return true;
-        const auto part = [](double grams) { return std::isfinite(grams) && grams >= 0; };
-        return part(per100g->protein) && part(per100g->fat) && part(per100g->carbohydrate) &&
-               per100g->protein + per100g->fat + per100g->carbohydrate <= 100;
-    };
     const QString name = entry.name.trimmed();
-    return !name.isEmpty() && figures(entry.per100g) && entry.name.size() <= LongestName &&
-           energy(entry.listedKcal) && energy(entry.kcal) && weight(entry.quantity) &&
-           weight(entry.grams) && entry.grams.has_value() == entry.quantity.has_value();
+    return !name.isEmpty() && (!entry.per100g || IsSoundPer100g(*entry.per100g)) &&
+           entry.name.size() <= LongestName && energy(entry.listedKcal) && energy(entry.kcal) &&
+           weight(entry.quantity) && weight(entry.grams) &&
+           entry.grams.has_value() == entry.quantity.has_value();
 }
 
 bool IsSoundPortion(const FoodEntry& entry) {

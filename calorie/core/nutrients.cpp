@@ -25,9 +25,7 @@ constexpr double CarbohydrateKcal = 4;
 std::optional<double> Figure(const QString& field) {
     bool ok = false;
     const double value = field.toDouble(&ok);
-    if (!ok || !std::isfinite(value) || value < 0 || value > 100)
-        return std::nullopt;
-    return value;
+    return ok ? std::optional(value) : std::nullopt;
 }
 
 std::optional<FoodNutrients> RowOf(const CsvRecord& record) {
@@ -36,9 +34,12 @@ std::optional<FoodNutrients> RowOf(const CsvRecord& record) {
         !Sources.contains(f[4]) || f[5].trimmed().isEmpty())
         return std::nullopt;
     const auto protein = Figure(f[1]), fat = Figure(f[2]), carbohydrate = Figure(f[3]);
-    if (!protein || !fat || !carbohydrate || *protein + *fat + *carbohydrate > 100)
+    if (!protein || !fat || !carbohydrate)
         return std::nullopt;
-    return FoodNutrients{{*protein, *fat, *carbohydrate}, f[4], f[5]};
+    const Macros per100g{*protein, *fat, *carbohydrate};
+    if (!IsSoundPer100g(per100g))
+        return std::nullopt;
+    return FoodNutrients{per100g, f[4], f[5]};
 }
 
 QString Grams(double grams) {
