@@ -148,7 +148,7 @@ QString NutrientProblem(const QStringList& cells, FoodEntry& entry) {
     if (given < 3)
         return QStringLiteral("蛋白质、脂肪和碳水化合物应一起填写");
     entry.per100g = Macros{*figures[0], *figures[1], *figures[2]};
-    if (!IsSoundEntry(entry))
+    if (!IsSoundPer100g(*entry.per100g))
         return QStringLiteral("食物“%1”的营养素不合理，每100克应在 0 到 100 克之间")
             .arg(entry.name);
     return {};

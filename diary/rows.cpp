@@ -81,11 +81,9 @@ std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first) {
                    query.value(first + 6).toString(), query.value(first + 7).toDouble()};
     const auto protein = Unbound(query.value(first + 8)), fat = Unbound(query.value(first + 9)),
                carbohydrate = Unbound(query.value(first + 10));
-    if (protein && fat && carbohydrate)
-        food.per100g = Macros{*protein, *fat, *carbohydrate};
     // Figures that break the rules are not shown; the food itself still is.
-    if (!IsSoundEntry(food))
-        food.per100g.reset();
+    if (protein && fat && carbohydrate && IsSoundPer100g({*protein, *fat, *carbohydrate}))
+        food.per100g = Macros{*protein, *fat, *carbohydrate};
     if (!IsSoundEntry(food))
         return std::nullopt;
     // A portion that does not add up is left off; the weight it stood for stays.
