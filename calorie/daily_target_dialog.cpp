@@ -260,19 +260,13 @@ void DailyTargetDialog::ShowResult() {
 }
 
 void DailyTargetDialog::accept() {
-    std::optional<int> target;
-    if (!m_typedTarget->text().trimmed().isEmpty()) {
-        target = ParseTarget(m_typedTarget->text());
-    } else if (const auto refusal = CheckFields(方法_基础代谢计算::Fields, FigureTexts())) {
-        ShowMessage(this, *refusal);
-        return;
-    } else {
-        int bmr = 0;
-        if (const int worked = TargetFromFigures(&bmr).kcal; InTargetRange(worked))
-            target = worked;
-    }
+    const std::optional<int> target = CurrentTarget();
     if (!target) {
-        ShowMessage(this, RefusedTarget);
+        // Without a typed target, the body figures' own message says what to mend first.
+        const auto figures = m_typedTarget->text().trimmed().isEmpty()
+                                 ? CheckFields(方法_基础代谢计算::Fields, FigureTexts())
+                                 : std::nullopt;
+        ShowMessage(this, figures ? *figures : RefusedTarget);
         return;
     }
     QString refusal;
