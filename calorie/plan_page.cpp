@@ -44,7 +44,7 @@ QStringList MacroCells(const std::optional<Macros>& macros) {
         return {QStringLiteral("—"), QStringLiteral("—"), QStringLiteral("—")};
     QStringList cells;
     for (double grams : {macros->protein, macros->fat, macros->carbohydrate})
-        cells << FormatNumber(RoundHalfEven(grams, 1)) + QStringLiteral(" 克");
+        cells << GramsText(grams);
     return cells;
 }
 

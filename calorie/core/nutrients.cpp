@@ -42,10 +42,6 @@ std::optional<FoodNutrients> RowOf(const CsvRecord& record) {
     return FoodNutrients{per100g, f[4], f[5]};
 }
 
-QString Grams(double grams) {
-    return FormatNumber(RoundHalfEven(grams, 1)) + QStringLiteral(" 克");
-}
-
 QString Percent(double percent) {
     return FormatNumber(RoundHalfEven(percent)) + u'%';
 }
@@ -119,9 +115,13 @@ QString SourceText(const QString& foodName, const FoodNutrients* food) {
            QStringLiteral("（政府资料开放授权条款第 1 版）");
 }
 
+QString GramsText(double grams) {
+    return FormatNumber(RoundHalfEven(grams, 1)) + QStringLiteral(" 克");
+}
+
 QString MacrosText(const std::optional<Macros>& macros) {
     const auto grams = [&](double Macros::*part) {
-        return macros ? Grams((*macros).*part) : QStringLiteral("—");
+        return macros ? GramsText((*macros).*part) : QStringLiteral("—");
     };
     return QStringLiteral("蛋白质 ") + grams(&Macros::protein) + QStringLiteral("，脂肪 ") +
            grams(&Macros::fat) + QStringLiteral("，碳水化合物 ") + grams(&Macros::carbohydrate);
@@ -189,7 +189,7 @@ QString SumText(const QString& label, const NutrientSum& sum) {
         return label + u'：' + MacrosText(std::nullopt);
     const auto shares = EnergyShares(sum);
     const auto part = [&](const QString& name, double Macros::*part) {
-        return name + u' ' + Grams(sum.grams.*part) +
+        return name + u' ' + GramsText(sum.grams.*part) +
                (shares ? u'（' + Percent((*shares).*part) + u'）' : QString());
     };
     return label + u'：' + part(QStringLiteral("蛋白质"), &Macros::protein) + u'，' +
@@ -272,9 +272,10 @@ QStringList GoalLines(const MacroGoals& goals, std::optional<int> targetKcal, co
         if (!goal)
             continue;
         const double left = RoundHalfEven(*goal - eaten.*part.eaten, 1);
-        lines << QString::fromUtf16(part.name) + QStringLiteral("目标 ") + Grams(*goal) + u'，' +
-                     (left < 0 ? QStringLiteral("超出 ") + Grams(-left)
-                               : QStringLiteral("还可摄入 ") + Grams(left));
+        lines << QString::fromUtf16(part.name) + QStringLiteral("目标 ") + GramsText(*goal) +
+                     u'，' +
+                     (left < 0 ? QStringLiteral("超出 ") + GramsText(-left)
+                               : QStringLiteral("还可摄入 ") + GramsText(left));
     }
     return lines;
 }

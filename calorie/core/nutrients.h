@@ -40,6 +40,8 @@ inline const QString UsdaCredit = QStringLiteral(
 inline const QString TwFdaCredit = QStringLiteral("食品營養成分資料集，衛生福利部食品藥物管理署");
 QString SourceText(const QString& foodName, const FoodNutrients* food);
 
+// "2.6 克": a nutrient's grams, to one decimal.
+QString GramsText(double grams);
 // "蛋白质 2.6 克，脂肪 0.3 克，碳水化合物 25.9 克", one decimal; with none, "—" for each.
 QString MacrosText(const std::optional<Macros>& macros);
 // The row's description: per 100 g, then per the listed quantity when that is another weight.
