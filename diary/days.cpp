@@ -21,9 +21,7 @@ DayMeals DiaryDays::Day(QDate day) const {
     if (!m_store.IsOpen())
         return meals;
     QSqlQuery query =
-        Reading(m_store, "SELECT meal, id, name, hot, quantity, grams, kcal, portion, "
-                         "portion_count, protein, fat, carbohydrate FROM entries "
-                         "WHERE day = ? AND " +
+        Reading(m_store, "SELECT meal, id, " + FoodColumns + " FROM entries WHERE day = ? AND " +
                              EntryRule() + " ORDER BY meal, id");
     query.addBindValue(DayText(day));
     if (!query.exec())
@@ -52,10 +50,9 @@ QList<DiaryDay> DiaryDays::All() const {
     QList<DiaryDay> days;
     if (!m_store.IsOpen())
         return days;
-    QSqlQuery query = Reading(m_store, "SELECT day, meal, id, name, hot, quantity, grams, kcal, "
-                                       "portion, portion_count, protein, fat, carbohydrate FROM "
-                                       "entries WHERE " +
-                                           EntryRule() + " ORDER BY day, meal, id");
+    QSqlQuery query =
+        Reading(m_store, "SELECT day, meal, id, " + FoodColumns + " FROM entries WHERE " +
+                             EntryRule() + " ORDER BY day, meal, id");
     if (!query.exec())
         return days;
     while (query.next()) {
@@ -115,15 +112,12 @@ bool DiaryDays::ApplyAfter(const std::function<bool()>& first, QDate day, Change
 bool DiaryDays::Put(QDate day, Change& change) {
     const QSqlDatabase db = Room::Database(m_store);
     QSqlQuery insert(db), remove(db), update(db);
-    insert.prepare("INSERT INTO entries(id, day, meal, name, hot, quantity, grams, kcal, portion, "
-                   "portion_count, protein, fat, carbohydrate) "
-                   "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    insert.prepare("INSERT INTO entries(id, day, meal, " + FoodColumns + ") VALUES(?, ?, ?, " +
+                   FoodValues + ")");
     // Only a row the window could have read is changed: one that breaks the rules stays as it is.
     remove.prepare("DELETE FROM entries WHERE id = ? AND day = ? AND " + EntryRule());
-    update.prepare("UPDATE entries SET meal = ?, name = ?, hot = ?, quantity = ?, grams = ?, "
-                   "kcal = ?, portion = ?, portion_count = ?, protein = ?, fat = ?, "
-                   "carbohydrate = ? WHERE id = ? AND day = ? AND " +
-                   EntryRule());
+    update.prepare("UPDATE entries SET (meal, " + FoodColumns + ") = (?, " + FoodValues +
+                   ") WHERE id = ? AND day = ? AND " + EntryRule());
     for (Edit& edit : change) {
         switch (edit.kind) {
         case Edit::Insert:

@@ -53,9 +53,14 @@ QString WeighingRule(); // day and kg: 20 to 300 kg, two decimals at most
 // adding up to at most 100 g.
 QString NutrientRule();
 
-// The food of the columns id, name, hot, quantity, grams, kcal, portion, portion_count, protein,
-// fat, carbohydrate starting at first; nothing when it breaks IsSoundEntry, no nutrients when they
-// do. BindFood binds all but the id.
+// A food's columns after its id, in the order FoodAt reads them and BindFood binds them, and as
+// many placeholders: entries and saved_meal_foods both keep a food so.
+inline const QString FoodColumns = QStringLiteral(
+    "name, hot, quantity, grams, kcal, portion, portion_count, protein, fat, carbohydrate");
+inline const QString FoodValues = QStringLiteral("?, ?, ?, ?, ?, ?, ?, ?, ?, ?");
+
+// The food of the columns id and FoodColumns starting at first; nothing when it breaks
+// IsSoundEntry, no nutrients when they do. BindFood binds FoodColumns.
 std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first);
 void BindFood(QSqlQuery& query, const FoodEntry& food);
 

@@ -25,8 +25,7 @@ QList<SavedMeal> DiarySavedMeals::All() const {
         at.insert(query.value(0).toLongLong(), meals.size());
         meals.append({query.value(0).toLongLong(), query.value(1).toString(), {}});
     }
-    if (!query.exec("SELECT meal_id, 0, name, hot, quantity, grams, kcal, portion, portion_count, "
-                    "protein, fat, carbohydrate FROM saved_meal_foods WHERE " +
+    if (!query.exec("SELECT meal_id, 0, " + FoodColumns + " FROM saved_meal_foods WHERE " +
                     FoodRule() + " ORDER BY meal_id, pos"))
         return meals;
     while (query.next()) {
@@ -79,9 +78,8 @@ bool DiarySavedMeals::Put(const QString& name, const QList<FoodEntry>& foods) {
     if (!Room::Run(m_store, query) || !query.next())
         return false;
     const qint64 first = query.value(0).toLongLong();
-    query.prepare("INSERT INTO saved_meal_foods(meal_id, pos, name, hot, quantity, grams, kcal, "
-                  "portion, portion_count, protein, fat, carbohydrate) "
-                  "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    query.prepare("INSERT INTO saved_meal_foods(meal_id, pos, " + FoodColumns + ") VALUES(?, ?, " +
+                  FoodValues + ")");
     for (qsizetype pos = 0; pos < foods.size(); ++pos) {
         query.addBindValue(id);
         query.addBindValue(first + pos);
