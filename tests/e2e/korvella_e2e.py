@@ -483,11 +483,16 @@ def ownfoods(s):
     by its initials and added; a dish of pork belly made, and one serving added; a
     portion 一碗 given to 米饭 and two bowls added by name; the yoghurt edited by F2."""
     window, meals, foods = calorie_list(s, "title", "午餐")
+
+    def dialog_named(title, text, field="名称"):  # the dialog opens with its name field focused
+        dialog = s.window(title)
+        name = s.find(dialog, name=field)
+        wait_focused(name)
+        type_checked(s, name, text)
+        return dialog
+
     s.key("ctrl+n")
-    dialog = s.window("新建食物")
-    name = s.find(dialog, name="名称")
-    wait_focused(name)
-    type_checked(s, name, "蓝莓酸奶")
+    dialog_named("新建食物", "蓝莓酸奶")
     s.key("Tab", "Tab")
     s.type("500")
     s.key("Tab", "Down", "Tab", "Down", "Tab")  # 千焦, 每份
@@ -505,10 +510,7 @@ def ownfoods(s):
 
     # 新建食物…, 编辑食物…, 删除食物 (on the yoghurt), 新建菜肴…
     s.key("Menu", *["Down"] * 4, "Return")
-    dialog = s.window("新建菜肴")
-    name = s.find(dialog, name="名称")
-    wait_focused(name)
-    type_checked(s, name, "家常红烧肉")
+    dialog = dialog_named("新建菜肴", "家常红烧肉")
     s.key("Tab")
     s.type("wuhuarou 500")
     s.key("Return")
@@ -531,10 +533,7 @@ def ownfoods(s):
     s.type("mifan")
     wait_equal("foods found by mifan", lambda: column(foods)[:1], ["米饭"])
     s.key("Escape", "Menu", "Down", "Down", "Down", "Return")  # 新建食物…, 新建菜肴…, 份量…
-    dialog = s.window("份量")
-    name = s.find(dialog, name="份量名称")
-    wait_focused(name)
-    type_checked(s, name, "一碗")
+    dialog = dialog_named("份量", "一碗", "份量名称")
     s.key("Tab")
     s.type("150")
     s.key("Return")
@@ -551,9 +550,7 @@ def ownfoods(s):
     s.type("lmsn")
     wait_equal("the yoghurt found again", lambda: column(foods), ["蓝莓酸奶"])
     s.key("Escape", "F2")
-    dialog = s.window("编辑食物")
-    energy = s.find(dialog, name="能量")
-    s.press(energy)
+    s.press(s.find(s.window("编辑食物"), name="能量"))
     s.key("ctrl+a")
     s.type("120")
     s.key("Return")
