@@ -202,14 +202,10 @@ std::pair<double, double> MakeAndEditMilliseconds(const FoodSlots& foods, const 
     return {made, edited};
 }
 
-struct NutrientTimes {
-    double sums = 0;  // the day's sums alone, us
-    double shown = 0; // the sums, the label's text and the room it takes, us
-};
-
-// Sixty of the shipped foods in the day, "显示营养素" on, then the day's nutrients anew each run.
-NutrientTimes NutrientMicroseconds(const FoodSlots& foods,
-                                   const 方法_卡路里计算器::NutrientTable& nutrients, int runs) {
+// Sixty of the shipped foods in the day, "显示营养素" on, then the day's nutrients anew each run:
+// the sums, the label's text and the room it takes.
+double NutrientMicroseconds(const FoodSlots& foods,
+                            const 方法_卡路里计算器::NutrientTable& nutrients, int runs) {
     Form_卡路里计算器 window(foods, nutrients);
     window.ShowNutrientsAction()->setChecked(true);
     window.show();
@@ -220,22 +216,17 @@ NutrientTimes NutrientMicroseconds(const FoodSlots& foods,
         list->setCurrentItem(list->topLevelItem(i * 3));
         方法_卡路里计算器::AddFoodToMeal(window);
     }
-    std::vector<double> sums;
+    if (方法_卡路里计算器::SumOf(window.Day().AllMeals()).missing == 60)
+        std::printf("  (no food had nutrients: the figures are wrong)\n");
     std::vector<double> shown;
-    int missing = 0;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
         timer.start();
-        missing += 方法_卡路里计算器::SumOf(window.Day().AllMeals()).missing;
-        sums.push_back(timer.nsecsElapsed() / 1e3);
-        timer.restart();
         方法_卡路里计算器::ShowNutrients(window);
         shown.push_back(timer.nsecsElapsed() / 1e3);
     }
-    if (missing == runs * 60)
-        std::printf("  (no food had nutrients: the figures are wrong)\n");
     window.ShowNutrientsAction()->setChecked(false);
-    return {Median(sums), Median(shown)};
+    return Median(shown);
 }
 
 // Five years of days up to today, fifteen foods each, in one transaction; the diary on.
@@ -361,9 +352,8 @@ int main(int argc, char* argv[]) {
 
     const auto nutrients = 方法_卡路里计算器::ReadNutrients(
         QFileInfo(QStringLiteral(KORVELLA_FOOD_DB)).absolutePath() + "/FoodNutrients.csv");
-    const NutrientTimes nutrientTimes = NutrientMicroseconds(shipped, nutrients, Runs);
-    std::printf("  the day's nutrients anew, 60 foods: sums median %.1f us, shown median %.1f us\n",
-                nutrientTimes.sums, nutrientTimes.shown);
+    std::printf("  the day's nutrients anew, 60 foods: median %.1f us\n",
+                NutrientMicroseconds(shipped, nutrients, Runs));
     方法_卡路里计算器::SaveShowNutrients(true);
     std::vector<double> nutrientOpens;
     for (int i = 0; i < Runs; ++i)

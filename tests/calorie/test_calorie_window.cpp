@@ -109,12 +109,9 @@ class TestCalorieWindow : public QObject {
     void unreadableRowsSaidOnce();
     void diaryOnAgain_data();
     void diaryOnAgain();
-    void ownFood_data();
-    void ownFood();
-    void portionsAndDishes_data();
-    void portionsAndDishes();
-    void ownFoodChangesNoDay();
-    void foodMenu();
+    void ownFoodsAndPortions_data();
+    void ownFoodsAndPortions();
+    void deletedOwnFoodChangesNoDay();
     void ownFoodStoreLocked();
     void anotherWindowsNewFood();
     void nutrients_data();
@@ -969,10 +966,11 @@ void TestCalorieWindow::nutrients_data() {
         << false << false << QList<int>{0, 0, 0, 1} << 0 << QString() << 1
         << "蛋白质 2.6 克，脂肪 0.3 克，碳水化合物 25.9 克（每100克）"
         << "食物2：食品營養成分資料集，记录 A0500101" << false;
-    QTest::newRow("the day and the selected meal")
-        << false << true << QList<int>{2, 2, 0, 0, 0, 1} << 0
+    QTest::newRow("the day, the selected meal and what is left of a protein goal")
+        << false << true << QList<int>{2, 2, 0, 0, 0, 1} << 84
         << "全天：蛋白质 12.9 克（29%），脂肪 3 克（15%），碳水化合物 39.7 克（88%）\n"
-           "早餐：蛋白质 2.9 克（7%），脂肪 0.5 克（3%），碳水化合物 39.7 克（95%）"
+           "早餐：蛋白质 2.9 克（7%），脂肪 0.5 克（3%），碳水化合物 39.7 克（95%）\n"
+           "蛋白质目标 84 克，还可摄入 71.1 克"
         << 2
         << "蛋白质 20 克，脂肪 5 克，碳水化合物 0 克（每100克）；"
            "蛋白质 10 克，脂肪 2.5 克，碳水化合物 0 克（每50克）"
@@ -984,13 +982,6 @@ void TestCalorieWindow::nutrients_data() {
            "2 种食物没有营养素数据"
         << 4 << "蛋白质 —，脂肪 —，碳水化合物 —"
         << "食物5：没有营养素数据" << false;
-    QTest::newRow("what is left of a protein goal")
-        << false << true << QList<int>{0, 1} << 84
-        << "全天：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
-           "早餐：蛋白质 2.6 克（9%），脂肪 0.3 克（2%），碳水化合物 25.9 克（89%）\n"
-           "蛋白质目标 84 克，还可摄入 81.4 克"
-        << 0 << "蛋白质 0.3 克，脂肪 0.2 克，碳水化合物 13.8 克（每100克）"
-        << "食物1：USDA SR28，记录 09003" << true;
 }
 
 void TestCalorieWindow::nutrients() {
@@ -1068,18 +1059,16 @@ Q_DECLARE_METATYPE(MacroGoals)
 // The goals typed, or filled in by the usual start, in a dialog with a weight and a target typed.
 void TestCalorieWindow::goalsInTheDialog_data() {
     QTest::addColumn<QString>("weight");
-    QTest::addColumn<QStringList>("typed"); // protein, fat, carbohydrate; "%" after: a percent
+    QTest::addColumn<QStringList>("typed"); // protein, fat, carbohydrate, in grams
     QTest::addColumn<bool>("start");        // the usual start's button clicked
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<MacroGoals>("goals");
-    const MacroGoal g84{84, GoalUnit::Grams}, p25{25, GoalUnit::Percent};
-    QTest::newRow("grams and a percent") << "" << QStringList{"84", "25%", ""} << false << ""
-                                         << true << MacroGoals{g84, p25, std::nullopt};
     // 84 g of protein is 19 % of 1800 kcal; fat 25 %, carbohydrate the 56 % left.
     QTest::newRow("the usual start from the weight typed")
         << "70" << QStringList{"", "", ""} << true << "" << true
-        << MacroGoals{g84, p25, MacroGoal{56, GoalUnit::Percent}};
+        << MacroGoals{MacroGoal{84, GoalUnit::Grams}, MacroGoal{25, GoalUnit::Percent},
+                      MacroGoal{56, GoalUnit::Percent}};
     QTest::newRow("the usual start without a weight")
         << "" << QStringList{"", "", ""} << true << "请先填写体重和每日目标，再按减重常用起点填写。"
         << true << MacroGoals{};
@@ -1099,14 +1088,9 @@ void TestCalorieWindow::goalsInTheDialog() {
     DailyTargetDialog dialog(&Window());
     dialog.findChild<QLineEdit*>("Text_Value(2)")->setText(weight);
     dialog.findChild<QLineEdit*>("Text_目标")->setText("1800");
-    for (int i = 0; i < 3; ++i) {
-        QString text = typed[i];
-        const bool percent = text.endsWith(u'%');
+    for (int i = 0; i < 3; ++i)
         dialog.findChild<QLineEdit*>(QStringLiteral("Text_营养素目标(%1)").arg(i))
-            ->setText(percent ? text.chopped(1) : text);
-        dialog.findChild<QComboBox*>(QStringLiteral("Combo_营养素单位(%1)").arg(i))
-            ->setCurrentIndex(percent);
-    }
+            ->setText(typed[i]);
     QStringList said;
     SetMessageObserver([&](const QString& text) { said << text; });
     if (start)
@@ -1256,148 +1240,48 @@ DialogAnswer Run(const std::function<void()>& command, const std::function<void(
 
 } // namespace
 
-// A food made from its label, as the dialog keeps it; found by its initials and added.
-void TestCalorieWindow::ownFood_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("amount");
-    QTest::addColumn<bool>("kilojoules");
-    QTest::addColumn<QString>("serving");
-    QTest::addColumn<QString>("message"); // empty: kept
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("node");
-    QTest::newRow("yoghurt, 330 kJ per 100 g") << "老酸奶"
-                                               << "330" << true << ""
-                                               << ""
-                                               << "lsn"
-                                               << "79 大卡  老酸奶";
-    QTest::newRow("500 kJ per serving of 25 g, a portion by the serving")
-        << "苏打饼干"
-        << "500" << true << "25"
-        << ""
-        << "sdbg 2份"
-        << "239 大卡  苏打饼干 2份（50克）";
-    QTest::newRow("weighed by grams") << "食堂馒头"
-                                      << "223" << false << ""
-                                      << ""
-                                      << "mantou 120"
-                                      << "268 大卡  食堂馒头 120克";
-    QTest::newRow("a shipped food's name") << "食物1"
-                                           << "52" << false << ""
-                                           << "已有名为“食物1”的食物，请换一个名称。"
-                                           << ""
-                                           << "";
-    QTest::newRow("decimal comma") << "酸奶"
-                                   << "3,5" << false << ""
-                                   << "小数请用小数点，例如 3.5，不要写成 3,5。"
-                                   << ""
-                                   << "";
-}
-
-void TestCalorieWindow::ownFood() {
-    QFETCH(QString, name);
-    QFETCH(QString, amount);
-    QFETCH(bool, kilojoules);
-    QFETCH(QString, serving);
-    QFETCH(QString, message);
-    QFETCH(QString, typed);
-    QFETCH(QString, node);
-    QVERIFY(ActivateWithListFocused(Window()));
-    QTreeWidget* list = Window().ListView_食物列表();
-    const DialogAnswer answer = Run([&] { QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier); },
-                                    Label(name, amount, kilojoules, serving));
-    QCOMPARE(answer.title, QStringLiteral("新建食物"));
-    QCOMPARE(answer.message, message);
-    QCOMPARE(list->topLevelItemCount(), message.isEmpty() ? 201 : 200);
-    if (!message.isEmpty())
-        return;
-    const QTreeWidgetItem* row = list->topLevelItem(200);
-    QCOMPARE(row->text(0), name);
-    QCOMPARE(row->text(3), QStringLiteral("100 克"));
-    QCOMPARE(row->data(0, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("自建食物"));
-    SelectMeal(1);
-    QVERIFY(ActivateWithListFocused(Window())); // back from the dialog
-    Type(typed);
-    QCOMPARE(Shown(list), QStringList{name});
-    Key(Qt::Key_Return);
-    QCOMPARE(Window().TreeView_食物列表()->topLevelItem(1)->child(0)->text(0), node);
-}
-
-// Food 2 (116 kcal per 100 g) with the portions 碗 of 150 g and 小碗 of 100 g; a dish of 200 g of
-// food 2 and 100 g of food 1 (52): 284 kcal.
-void TestCalorieWindow::portionsAndDishes_data() {
-    QTest::addColumn<QString>("cooked");
-    QTest::addColumn<QString>("servings");
-    QTest::addColumn<QString>("figures"); // as the dish dialog shows them
+// Food 2 (116 kcal per 100 g) with the portions 碗 of 150 g and 小碗 of 100 g; biscuits from a
+// label of 500 kJ per serving of 25 g; a dish of 200 g of food 2 and 100 g of food 1 (52), 284
+// kcal cooked down to 200 g in four servings. Then typed into the list for 午餐.
+void TestCalorieWindow::ownFoodsAndPortions_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("node"); // empty: nothing added
     QTest::addColumn<QString>("hint");
     QTest::addColumn<QString>("reweighed"); // F2, when not empty, and the node after it
     QTest::addColumn<QString>("after");
-    QTest::newRow("two bowls") << ""
-                               << ""
-                               << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
-                               << "shiwu2 2碗"
-                               << "348 大卡  食物2 2碗（300克）"
-                               << ""
-                               << ""
-                               << "";
-    QTest::newRow("half a small bowl, F2 to a bowl")
-        << ""
-        << ""
-        << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
-        << "食物2 半小碗"
-        << "58 大卡  食物2 半小碗（50克）"
-        << ""
-        << "1碗"
-        << "174 大卡  食物2 1碗（150克）";
-    QTest::newRow("F2 back to grams") << ""
-                                      << ""
-                                      << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
-                                      << "shiwu2 1碗"
+    QTest::newRow("a food kept per serving, by the serving") << "sdbg 2份"
+                                                             << "239 大卡  苏打饼干 2份（50克）"
+                                                             << ""
+                                                             << ""
+                                                             << "";
+    QTest::newRow("half a small bowl, F2 to a bowl") << "食物2 半小碗"
+                                                     << "58 大卡  食物2 半小碗（50克）"
+                                                     << ""
+                                                     << "1碗"
+                                                     << "174 大卡  食物2 1碗（150克）";
+    QTest::newRow("F2 back to grams") << "shiwu2 1碗"
                                       << "174 大卡  食物2 1碗（150克）"
                                       << ""
                                       << "100"
                                       << "116 大卡  食物2";
-    QTest::newRow("unknown portion") << ""
-                                     << ""
-                                     << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
-                                     << "shiwu2 1盘"
+    QTest::newRow("unknown portion") << "shiwu2 1盘"
                                      << ""
                                      << "食物2的份量：碗、小碗"
                                      << ""
                                      << "";
-    QTest::newRow("a food without portions") << ""
-                                             << ""
-                                             << "总热量 284 大卡，熟重 300 克，每100克 95 大卡"
-                                             << "shiwu3 1碗"
+    QTest::newRow("a food without portions") << "shiwu3 1碗"
                                              << ""
                                              << "食物3还没有份量"
                                              << ""
                                              << "";
-    QTest::newRow("cooked down, four servings")
-        << "200"
-        << "4"
-        << "总热量 284 大卡，熟重 200 克，每100克 142 大卡，每份 71 大卡（50 克）"
-        << "jiachangcai 1份"
-        << "71 大卡  家常菜 1份（50克）"
-        << ""
-        << ""
-        << "";
-    QTest::newRow("a dish by grams") << ""
-                                     << "3"
-                                     << "总热量 284 大卡，熟重 300 克，每100克 95 大卡，每份 95 "
-                                        "大卡（100 克）"
-                                     << "家常菜 200克"
-                                     << "190 大卡  家常菜 200克"
-                                     << ""
-                                     << ""
-                                     << "";
+    QTest::newRow("a dish by its servings") << "jiachangcai 1份"
+                                            << "71 大卡  家常菜 1份（50克）"
+                                            << ""
+                                            << ""
+                                            << "";
 }
 
-void TestCalorieWindow::portionsAndDishes() {
-    QFETCH(QString, cooked);
-    QFETCH(QString, servings);
-    QFETCH(QString, figures);
+void TestCalorieWindow::ownFoodsAndPortions() {
     QFETCH(QString, typed);
     QFETCH(QString, node);
     QFETCH(QString, hint);
@@ -1405,6 +1289,11 @@ void TestCalorieWindow::portionsAndDishes() {
     QFETCH(QString, after);
     QVERIFY(ActivateWithListFocused(Window()));
     QTreeWidget* list = Window().ListView_食物列表();
+    const DialogAnswer taken = Run([&] { NewOwnFood(Window()); }, Label("食物1", "52", false, ""));
+    QCOMPARE(taken.title, QStringLiteral("新建食物"));
+    QCOMPARE(taken.message, QStringLiteral("已有名为“食物1”的食物，请换一个名称。"));
+    QCOMPARE(list->topLevelItemCount(), 200);
+    Run([&] { NewOwnFood(Window()); }, Label("苏打饼干", "500", true, "25"));
     list->setCurrentItem(list->topLevelItem(1));
     const DialogAnswer portions = Run(
         [&] { EditPortions(Window()); },
@@ -1416,7 +1305,7 @@ void TestCalorieWindow::portionsAndDishes() {
             }
         });
     QCOMPARE(portions.title, QStringLiteral("份量"));
-    QString shownFigures;
+    QString figures;
     const DialogAnswer dish =
         Run([&] { NewDish(Window()); },
             [&](QDialog& dialog) {
@@ -1426,14 +1315,20 @@ void TestCalorieWindow::portionsAndDishes() {
                     find->setText(QString::fromUtf8(ingredient));
                     QTest::keyClick(find, Qt::Key_Return);
                 }
-                FieldOf(dialog, "Text_熟重")->setText(cooked);
-                FieldOf(dialog, "Text_份数")->setText(servings);
-                shownFigures = dialog.findChild<QLabel*>(QStringLiteral("Label_合计"))->text();
+                FieldOf(dialog, "Text_熟重")->setText(QStringLiteral("200"));
+                FieldOf(dialog, "Text_份数")->setText(QStringLiteral("4"));
+                figures = dialog.findChild<QLabel*>(QStringLiteral("Label_合计"))->text();
             });
     QCOMPARE(dish.title, QStringLiteral("新建菜肴"));
     QCOMPARE(dish.message, QString());
-    QCOMPARE(shownFigures, figures);
-    QCOMPARE(list->topLevelItem(200)->data(0, Qt::AccessibleDescriptionRole).toString(),
+    QCOMPARE(figures, QStringLiteral(
+                          "总热量 284 大卡，熟重 200 克，每100克 142 大卡，每份 71 大卡（50 克）"));
+    const QTreeWidgetItem* biscuits = list->topLevelItem(200);
+    QCOMPARE(biscuits->text(0), QStringLiteral("苏打饼干"));
+    QCOMPARE(biscuits->text(3), QStringLiteral("100 克"));
+    QCOMPARE(biscuits->data(0, Qt::AccessibleDescriptionRole).toString(),
+             QStringLiteral("自建食物"));
+    QCOMPARE(list->topLevelItem(201)->data(0, Qt::AccessibleDescriptionRole).toString(),
              QStringLiteral("自制菜肴"));
 
     SelectMeal(2);
@@ -1460,22 +1355,13 @@ void TestCalorieWindow::portionsAndDishes() {
     QCOMPARE(lunch->child(0)->text(0), after);
 }
 
-// Entries are snapshots: editing or deleting the own food leaves the day as it was; deleting one
-// a saved meal uses asks first, naming how many.
-void TestCalorieWindow::ownFoodChangesNoDay() {
+// Entries are snapshots: deleting the own food leaves the day as it was; deleting one a saved
+// meal uses asks first, naming how many.
+void TestCalorieWindow::deletedOwnFoodChangesNoDay() {
     QVERIFY(ActivateWithListFocused(Window()));
     QTreeWidget* list = Window().ListView_食物列表();
     Run([&] { NewOwnFood(Window()); }, Label("豆浆", "31", false, ""));
     AddFood(0, 200);
-    list->setCurrentItem(list->topLevelItem(200));
-    const DialogAnswer edit =
-        Run([&] { EditOwnFood(Window()); },
-            [](QDialog& dialog) { FieldOf(dialog, "Text_能量")->setText(QStringLiteral("45")); });
-    QCOMPARE(edit.title, QStringLiteral("编辑食物"));
-    QCOMPARE(list->topLevelItem(200)->text(2), QStringLiteral("45 大卡"));
-    QCOMPARE(Window().TreeView_食物列表()->topLevelItem(0)->child(0)->text(0),
-             QStringLiteral("31 大卡  豆浆"));
-
     SelectMeal(0);
     Run([&] { SaveMealAs(Window()); }, [](QDialog&) {});
     QStringList asked;
@@ -1490,40 +1376,11 @@ void TestCalorieWindow::ownFoodChangesNoDay() {
     QCOMPARE(asked.size(), 1);
     QVERIFY2(asked[0].startsWith(QStringLiteral("有 1 个常用餐用到“豆浆”")), qPrintable(asked[0]));
     QCOMPARE(list->topLevelItemCount(), 200);
+    QCOMPARE(Window().TreeView_食物列表()->topLevelItem(0)->child(0)->text(0),
+             QStringLiteral("31 大卡  豆浆"));
     QCOMPARE(Window().Day().Total(), 31.0);
     QVERIFY(Window().Store()->Delete());
     m_window.reset();
-}
-
-// The food list's menu opens by the Menu key under the current row, shows its keys, and offers to
-// edit and delete own foods only; F2 there edits the own food.
-void TestCalorieWindow::foodMenu() {
-    QVERIFY(ActivateWithListFocused(Window()));
-    QTreeWidget* list = Window().ListView_食物列表();
-    Run([&] { NewOwnFood(Window()); }, Label("豆浆", "31", false, ""));
-    QVERIFY(ActivateWithListFocused(Window()));
-    QStringList items;
-    for (const int row : {0, 200}) {
-        list->setCurrentItem(list->topLevelItem(row));
-        QTimer::singleShot(0, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            QVERIFY(menu);
-            for (const QAction* action : menu->actions())
-                if (!action->isSeparator())
-                    items << action->text() + u' ' + action->shortcut().toString() + u' ' +
-                                 (action->isEnabled() ? u'1' : u'0');
-            menu->close();
-        });
-        QTest::keyClick(list, Qt::Key_Menu);
-    }
-    QCOMPARE(items,
-             (QStringList{"新建食物… Ctrl+N 1", "编辑食物… F2 0", "删除食物 Del 0", "新建菜肴…  1",
-                          "份量…  1", "导出自建食物…  1", "导入自建食物…  1", "数据来源  1",
-                          "新建食物… Ctrl+N 1", "编辑食物… F2 1", "删除食物 Del 1", "新建菜肴…  1",
-                          "份量…  1", "导出自建食物…  1", "导入自建食物…  1", "数据来源  1"}));
-    QVERIFY(ActivateWithListFocused(Window()));
-    const DialogAnswer edit = Run([&] { QTest::keyClick(list, Qt::Key_F2); }, [](QDialog&) {});
-    QCOMPARE(edit.title, QStringLiteral("编辑食物"));
 }
 
 // A diary another program holds locked keeps nothing: the dialog says why and stays open with

@@ -51,15 +51,8 @@ bool Takes(const QString& path, const QString& sql) {
 
 // Runs sql on a file as another program (or an older Korvella) would.
 void MakeDatabase(const QString& path, const QStringList& sql) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "maker");
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        for (const QString& statement : sql)
-            QVERIFY2(query.exec(statement), qPrintable(statement));
-    }
-    QSqlDatabase::removeDatabase("maker");
+    for (const QString& statement : sql)
+        QVERIFY2(Takes(path, statement), qPrintable(statement));
 }
 
 QByteArray Read(const QString& path) {
@@ -185,13 +178,12 @@ void TestDiaryStore::openLeavesForeignFiles() {
     QDir(m_dir.filePath("foreign")).removeRecursively();
     QVERIFY(QDir().mkpath(m_dir.filePath("foreign")));
     QStringList files{"diary.sqlite"};
-    for (const auto& [name, contents] : {std::pair(path, bytes), std::pair(path + "-wal", wal)}) {
-        if (name != path && wal.isEmpty())
-            continue;
-        QFile file(name);
+    if (!wal.isEmpty())
+        files << "diary.sqlite-wal";
+    for (const QString& name : files) {
+        QFile file(m_dir.filePath("foreign/" + name));
+        const QByteArray& contents = name == files[0] ? bytes : wal;
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size());
-        if (name != path)
-            files << "diary.sqlite-wal";
     }
     DiaryStore store(path);
     QCOMPARE(store.Open(), state);
@@ -442,9 +434,6 @@ void TestDiaryStore::weighingsOfTwoPrograms_data() {
     QTest::addColumn<Kept>("kept");
     QTest::addColumn<QList<Weighing>>("after");
     const QDate sunday = Monday.addDays(-1);
-    QTest::newRow("a weighing of the day read as empty")
-        << WeighingChange{{Monday, std::nullopt, 71}} << Kept::Outdated
-        << QList<Weighing>{{Monday, 70}};
     QTest::newRow("an undo of this program's weighing")
         << WeighingChange{{Monday, 71, std::nullopt}} << Kept::Outdated
         << QList<Weighing>{{Monday, 70}};
@@ -500,17 +489,13 @@ void TestDiaryStore::exportsCsv() {
     QVERIFY2(message.endsWith("这次更改已撤回。日记保持原样。"), qPrintable(message));
 }
 
-// Without their ids, so that a copy compares with its original.
-DiaryContents WithoutIds(DiaryContents contents) {
-    for (DiaryDay& day : contents.days) {
-        for (QList<FoodEntry>& meal : day.meals) {
-            for (FoodEntry& food : meal)
-                food.id = 0;
-        }
+// A day's meals without their ids, so that a copy compares with its original.
+DayMeals WithoutIds(DayMeals meals) {
+    for (QList<FoodEntry>& meal : meals) {
+        for (FoodEntry& food : meal)
+            food.id = 0;
     }
-    for (SavedMeal& meal : contents.savedMeals)
-        meal.id = 0;
-    return contents;
+    return meals;
 }
 
 // The whole diary into an empty one and back, ids aside; a second import adds nothing, and
@@ -531,9 +516,6 @@ void TestDiaryStore::contentsRoundTrip() {
              DiaryWeighings::Kept::Yes);
     QVERIFY(store.Weighings().KeepGoal(65.5));
     const DiaryContents contents = store.Contents();
-    QCOMPARE(contents.days.size(), 2);
-    QCOMPARE(contents.savedMeals.size(), 3);
-    QCOMPARE(contents.weighings.size(), 2);
 
     DiaryStore copy(m_dir.filePath("contents-copy.sqlite"));
     QCOMPARE(copy.Create(), State::Open);
@@ -542,10 +524,11 @@ void TestDiaryStore::contentsRoundTrip() {
                          report.weighingsAdded, report.refused}),
              QList<int>({2, 3, 3, 2, 0}));
     const DiaryContents copied = copy.Contents();
-    QCOMPARE(WithoutIds(copied).days.constFirst().meals,
-             WithoutIds(contents).days.constFirst().meals);
-    QCOMPARE(WithoutIds(copied).days.constLast().meals,
-             WithoutIds(contents).days.constLast().meals);
+    QCOMPARE(copied.days.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(copied.days[i].date, contents.days[i].date);
+        QCOMPARE(WithoutIds(copied.days[i].meals), WithoutIds(contents.days[i].meals));
+    }
     QCOMPARE(copied.days.constLast().date, Monday);
     QCOMPARE(copied.savedMeals.size(), 3);
     for (int i = 0; i < 3; ++i) {
@@ -564,7 +547,7 @@ void TestDiaryStore::contentsRoundTrip() {
     QCOMPARE(QList<int>({report.daysAdded, report.daysSkipped, report.savedMealsSkipped,
                          report.weighingsSkipped, report.refused}),
              QList<int>({0, 2, 3, 2, 3}));
-    QCOMPARE(WithoutIds(copy.Contents()).days.size(), 2);
+    QCOMPARE(copy.Contents().days.size(), 2);
 }
 
 void TestDiaryStore::importsCsv_data() {
