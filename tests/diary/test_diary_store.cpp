@@ -434,6 +434,9 @@ void TestDiaryStore::weighingsOfTwoPrograms_data() {
     QTest::addColumn<Kept>("kept");
     QTest::addColumn<QList<Weighing>>("after");
     const QDate sunday = Monday.addDays(-1);
+    QTest::newRow("a weighing of the day read as empty")
+        << WeighingChange{{Monday, std::nullopt, 71}} << Kept::Outdated
+        << QList<Weighing>{{Monday, 70}};
     QTest::newRow("an undo of this program's weighing")
         << WeighingChange{{Monday, 71, std::nullopt}} << Kept::Outdated
         << QList<Weighing>{{Monday, 70}};
