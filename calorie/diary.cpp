@@ -4,6 +4,7 @@
 #include "calorie/calorie_window.h"
 #include "calorie/core/day_plan.h"
 #include "calorie/core/intake.h"
+#include "calorie/own_foods.h"
 #include "diary/diary_store.h"
 #include "frame/core/numbers.h"
 #include "frame/file_dialogs.h"
@@ -179,7 +180,7 @@ void SetDiaryOn(Form_卡路里计算器& form, bool on) {
     const int answer = AskChoice(
         &form,
         QStringLiteral("日记中记有 %1 天的餐单。不再记住每天的餐单后，要保留日记以后再用，还是把它"
-                       "连同常用餐和体重记录一起删除？")
+                       "连同常用餐、体重记录、自建食物、菜肴和份量一起删除？")
             .arg(store->Days().DaysWithEntries().size()),
         {QStringLiteral("保留"), QStringLiteral("删除")});
     if (answer == 0 && !store->Settings().SetDiaryOn(false))
@@ -188,6 +189,7 @@ void SetDiaryOn(Form_卡路里计算器& form, bool on) {
         if (store->Delete()) {
             form.SetStore(nullptr);
             KeepDayWithoutDiary(form);
+            RefreshOwnFoods(form); // they were in the file
         } else
             ShowMessage(&form, store->Problem()); // another program may hold it
     }

@@ -342,6 +342,12 @@ QList<QStringList> FoodSearch::SearchQueries() const {
     const QString& preedit = m_inputMethod->Preedit();
     const QString text = preedit.isEmpty() ? m_portion.words : m_field->text();
     const int cursor = m_field->cursorPosition();
+    // A portion's name composed after its count ("米饭 2", then "wan"): the food stays found.
+    if (!preedit.isEmpty() && cursor == text.size()) {
+        const auto counted = 方法_卡路里计算器::ParsePortionQuery(text + u'份');
+        if (counted.count && !counted.words.isEmpty())
+            return {{food_finder::Normalized(counted.words)}};
+    }
     const QString before = food_finder::Normalized(text.left(cursor));
     const QString after = food_finder::Normalized(text.mid(cursor));
     QString full;

@@ -537,8 +537,7 @@ class ShelfInDiary final : public OwnFoodShelf {
 
     QList<OwnFood> Foods() const override {
         const DiaryStore* store = Opened();
-        if (store)
-            m_seen = store->DataVersion();
+        m_seen = store ? store->DataVersion() : NoFile;
         return store ? store->OwnFoods().All() : QList<OwnFood>();
     }
     QList<NamedPortion> Portions() const override {
@@ -558,7 +557,7 @@ class ShelfInDiary final : public OwnFoodShelf {
     QString Problem() const override { return m_problem; }
     bool ChangedElsewhere() override {
         const DiaryStore* store = Opened();
-        return store && store->DataVersion() != m_seen;
+        return (store ? store->DataVersion() : NoFile) != m_seen;
     }
 
   private:
@@ -579,9 +578,11 @@ class ShelfInDiary final : public OwnFoodShelf {
         return false;
     }
 
+    static constexpr qint64 NoFile = -1; // what was last read came from no file
+
     Form_卡路里计算器& m_form;
     QString m_problem;
-    mutable qint64 m_seen = 0;
+    mutable qint64 m_seen = NoFile;
 };
 
 } // namespace
