@@ -230,7 +230,9 @@ class Session:
 
     @staticmethod
     def press_at(x, y, clicks=1):
-        xdotool("mousemove", "--sync", x, y)
+        # --sync waits for the pointer to move, which it never does when it is there already.
+        if xdotool("getmouselocation", "--shell").split()[:2] != [f"X={x}", f"Y={y}"]:
+            xdotool("mousemove", "--sync", x, y)
         xdotool("click", "--repeat", clicks, "--delay", 80, 1)
 
     def press(self, node, clicks=1):

@@ -113,7 +113,7 @@ def expect(what, seen, wanted):
 
 def meal_menu(s, meals, meal, *keys):
     """Presses meal in the meal tree and works the tree's menu by keys: its items do not reach
-    AT-SPI while it is open. The pointer must move for each press: meal differs each time."""
+    AT-SPI while it is open."""
     s.press(s.find(meals, name=meal))
     wait_focused(meals)
     s.key("Menu", *keys, "Return")
@@ -244,7 +244,8 @@ def keyboard(s):
 def pinyin(s):
     """With fcitx5's pinyin on by default, as many Chinese users keep it: xihongshi composed in
     the food list finds 番茄 while composing, space commits 西红柿 into the find field, and 番茄,
-    whose other name it is, stays found; a weight typed after it and Enter add that portion."""
+    whose other name it is, stays found; a weight typed after it and Enter add that portion. A
+    food of one's own is named in pinyin, found by its initials while composing and added."""
     window, meals, foods = calorie_list(s, "logo", "早餐")
     # Keys typed before the window's own input context is made pass by fcitx5; the launcher
     # has the other. The focus fcitx5 marks is no sign: fcitx5 5.1 (Debian 13) at times marks it
@@ -262,6 +263,29 @@ def pinyin(s):
     s.key("Return")
     wait_equal("meal plan after a portion", lambda: column(meals),
                ["早餐", "38 大卡  番茄 250克", "上午加餐", "午餐", "下午加餐", "晚餐", "晚上加餐"])
+
+    # A yoghurt named in pinyin, from a label of 330 千焦 per 100 g; found by its initials.
+    s.press(s.find(foods, name="番茄"))
+    wait_focused(foods)
+    s.key("ctrl+n")
+    name = s.find(s.window("新建食物"), name="名称")
+    wait_focused(name)
+    wait_for("the dialog's input context", lambda: len(fcitx_contexts()) == 3)
+    for word in ("lanmei", "suannai"):
+        s.type(word)
+        s.key("space")
+    wait_equal("the name composed", lambda: text_of(name), "蓝莓酸奶")
+    s.key("Tab", "Tab")
+    s.type("330")
+    s.key("Tab", "Down", "Return")  # 千焦
+    s.wait_gone("新建食物")
+    s.press(s.find(foods, name="蓝莓酸奶"))
+    wait_focused(foods)
+    s.type("lmsn")
+    wait_equal("foods found while composing", lambda: column(foods), ["蓝莓酸奶"])
+    s.key("Return", "Return")  # the letters committed as typed, then the food added
+    wait_equal("breakfast", lambda: column(meals)[:3], ["早餐", "38 大卡  番茄 250克",
+                                                        "79 大卡  蓝莓酸奶"])
     close_tool(s, ENTRIES[1][2])
 
 
@@ -480,8 +504,10 @@ def type_checked(s, field, text):
 
 def ownfoods(s):
     """From the food list's menu by keys: a yoghurt made from a label in 千焦 per serving, found
-    by its initials and added; a dish of pork belly made, and one serving added; a
-    portion 一碗 given to 米饭 and two bowls added by name; the yoghurt edited by F2."""
+    by its initials and added; a dish of pork belly and the butter it is cooked in made, and one
+    serving added; a portion 一碗 given to 米饭 and two bowls added by name; the yoghurt edited
+    while the day keeps its figure; the diary turned on and the program killed and started
+    again: the day, the own foods and the portion are all there."""
     window, meals, foods = calorie_list(s, "title", "午餐")
 
     def dialog_named(title, text, field="名称"):  # the dialog opens with its name field focused
@@ -497,6 +523,9 @@ def ownfoods(s):
     s.type("500")
     s.key("Tab", "Down", "Tab", "Down", "Tab")  # 千焦, 每份
     s.type("125")
+    # 500 kJ is 119.5 kcal; in 125 g, 95.6 per 100 g
+    wait_equal("kept energy", lambda: label_starting(s.window("新建食物"), "保存为"),
+               "保存为每100克 96 大卡")
     s.key("Return")
     s.wait_gone("新建食物")
     # Without a window manager the focus comes back by hand; the new food is in view.
@@ -505,18 +534,22 @@ def ownfoods(s):
     s.type("lmsn")
     wait_equal("foods found by lmsn", lambda: column(foods), ["蓝莓酸奶"])
     s.key("Return")
-    yoghurt = "96 大卡  蓝莓酸奶"  # 500 kJ is 119.5 kcal; in 125 g, 95.6 per 100 g
+    yoghurt = "96 大卡  蓝莓酸奶"
     wait_equal("lunch", lambda: column(meals)[2:4], ["午餐", yoghurt])
 
     # 新建食物…, 编辑食物…, 删除食物 (on the yoghurt), 新建菜肴…
     s.key("Menu", *["Down"] * 4, "Return")
     dialog = dialog_named("新建菜肴", "家常红烧肉")
     s.key("Tab")
-    s.type("wuhuarou 500")
-    s.key("Return")
+    for ingredient in ("wuhuarou 500", "huangyou 20"):  # and the fat it is cooked in
+        s.type(ingredient)
+        s.key("Return")
     for field, typed in (("熟重（克）", "400"), ("份数", "4")):
         s.press(s.find(dialog, name=field))
         s.type(typed)
+    # 500 g at 339 and 20 g at 888: 1872.6 kcal in 400 g, 468 per 100 g and per serving
+    wait_equal("the dish's figures", lambda: label_starting(dialog, "总热量"),
+               "总热量 1873 大卡，熟重 400 克，每100克 468 大卡，每份 468 大卡（100 克）")
     ok = ("确定", "OK")  # Qt's own button, whether its translation is at hand or not
     s.press(wait_for("确定", lambda: next((n for n in descendants(dialog)
                                           if role_of(n) == "push button" and name_of(n) in ok),
@@ -527,7 +560,7 @@ def ownfoods(s):
     field = s.find(window, name="查找食物")
     type_checked(s, field, "jiachanghongshaorou 1份")
     s.key("Return")
-    dish = "424 大卡  家常红烧肉 1份（100克）"  # 500 g at 339: 1695 kcal in 400 g
+    dish = "468 大卡  家常红烧肉 1份（100克）"
     wait_equal("lunch with the dish", lambda: column(meals)[2:5], ["午餐", yoghurt, dish])
 
     s.type("mifan")
@@ -556,6 +589,26 @@ def ownfoods(s):
     s.key("Return")
     s.wait_gone("编辑食物")
     wait_equal("the yoghurt's row", lambda: name_of(cell(foods, len(FOODS), 2)), "120 大卡")
+    wait_equal("lunch keeps its figures", lambda: column(meals)[2:6],
+               ["午餐", yoghurt, dish, rice])
+
+    meal_menu(s, meals, "午餐", *["Down"] * 4)  # 记住每天的餐单, as in diary
+    s.find(window, name=date_text(datetime.date.today()), role="label")
+    planned = column(meals)
+    s.program.kill()
+    s.program.wait()
+    s.start_program(MAIN)
+    s.window(MAIN, timeout=20)
+    window, meals, foods = calorie_list(s, "logo", "晚餐")
+    wait_equal("the day after the restart", lambda: column(meals), planned)
+    wait_equal("own foods after the restart",
+               lambda: [name_of(cell(foods, len(FOODS) + row, column)) for row, column in
+                        ((0, 0), (0, 2), (1, 0), (1, 2))],
+               ["蓝莓酸奶", "120 大卡", "家常红烧肉", "468 大卡"])
+    type_checked(s, s.find(window, name="查找食物"), "mifan 1碗")
+    s.key("Return")
+    wait_equal("dinner by the kept portion", lambda: column(meals)[-2:],
+               ["174 大卡  米饭 1碗（150克）", "晚上加餐"])
     close_tool(s, ENTRIES[1][2])
 
 
