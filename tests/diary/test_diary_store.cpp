@@ -136,22 +136,17 @@ void TestDiaryStore::openLeavesForeignFiles_data() {
         diary = Read(store.Path());
     }
     // As a newer Korvella leaves it when it stops between its last change and a checkpoint.
-    QByteArray pendingWal;
-    QByteArray pending;
+    QByteArray pending, pendingWal;
     {
-        QFile::remove(scratch);
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "pending");
-        db.setDatabaseName(scratch);
+        db.setDatabaseName(m_dir.filePath("pending.sqlite"));
         QVERIFY(db.open());
-        QSqlQuery query(db);
-        for (const char* sql :
-             {"PRAGMA journal_mode = WAL", "PRAGMA wal_autocheckpoint = 0", "CREATE TABLE t(x)",
-              "INSERT INTO t VALUES(1)", "PRAGMA user_version = 99"})
-            QVERIFY2(query.exec(sql), sql);
-        pending = Read(scratch);
-        pendingWal = Read(scratch + "-wal");
+        for (const char* sql : {"PRAGMA journal_mode = WAL", "PRAGMA wal_autocheckpoint = 0",
+                                "CREATE TABLE t(x)", "PRAGMA user_version = 99"})
+            QVERIFY2(QSqlQuery(db).exec(sql), sql);
+        pending = Read(db.databaseName());
+        pendingWal = Read(db.databaseName() + "-wal");
         QVERIFY(!pendingWal.isEmpty());
-        db.close();
     }
     QSqlDatabase::removeDatabase("pending");
     const QByteArray none;
