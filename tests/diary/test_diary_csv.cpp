@@ -84,22 +84,18 @@ void TestDiaryCsv::roundTrip_data() {
     QTest::addColumn<QByteArray>("csv");
     const QDate march1(2024, 3, 1);
     DiaryContents all;
-    all.days = {{march1, Day(0, {Food("米饭", 116, 100, 250, 290, Macros{2.36, 0.19, 28.73})},
-                             Day(2, {Food("黄油", 888, 100, 5000, 44400)},
-                                 Day(4, {Food("包子", 139.5, {}, {}, 139.5)})))},
-                {march1.addDays(1), Day(0, {Food("'=已引", 52, 100, 100, 52)},
-                                        Day(5, {Food("面,\"条\"\n汤", 110, 100, 0.5, 0.55)}))}};
-    all.savedMeals = {
-        {0,
-         "早饭",
-         {Food("牛奶", 54, 100, 100, 54, Macros{3.3, 3.6, 5}), Food("@豆浆", 16, 100, 250, 40)}},
-        {0, "空餐", {}}};
+    all.days = {
+        {march1, Day(0, {Food("米饭", 116, 100, 250, 290, Macros{2.36, 0.19, 28.73})},
+                     Day(2, {Food("黄油", 888, 100, 5000, 44400)},
+                         Day(4, {Food("包子", 139.5, {}, {}, 139.5)})))},
+        {march1.addDays(1), Day(0, {Food("'=已引", 52, 100, 100, 52)},
+                                Day(2, {{0, "米饭", 116, 100, 300, 348, "碗", 2}},
+                                    Day(5, {Food("面,\"条\"\n汤", 110, 100, 0.5, 0.55)})))}};
+    const QList<FoodEntry> breakfast{Food("牛奶", 54, 100, 100, 54, Macros{3.3, 3.6, 5}),
+                                     Food("@豆浆", 16, 100, 250, 40)};
+    all.savedMeals = {{0, "早饭", breakfast}, {0, "空餐", {}}};
     all.weighings = {{march1, 72.5}, {march1.addDays(2), 72.25}};
     all.goalKg = 65;
-    FoodEntry bowls = Food("米饭", 116, 100, 300, 348);
-    bowls.portion = "碗";
-    bowls.portionCount = 2;
-    all.days[1].meals[2] = {bowls};
     QTest::newRow("everything")
         << all
         << "\xEF\xBB\xBF" + PortionHeader +
