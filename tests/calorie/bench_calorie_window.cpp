@@ -66,6 +66,21 @@ std::unique_ptr<OwnFoodShelf> Shelf(const ShelfInMemory* own) {
     return own ? std::make_unique<ShelfInMemory>(*own) : std::make_unique<ShelfInMemory>();
 }
 
+double Max(const std::vector<double>& values) {
+    return *std::max_element(values.begin(), values.end());
+}
+
+// "  what: median M ms (max X)", the line most figures take.
+void PrintMs(const char* what, const std::vector<double>& ms) {
+    std::printf("  %s: median %.2f ms (max %.2f)\n", what, Median(ms), Max(ms));
+}
+
+void WaitForPaint(PaintWatch& watch) {
+    while (!watch.painted)
+        QApplication::processEvents();
+    watch.painted = false;
+}
+
 double OpenMilliseconds(const FoodSlots& foods, const ShelfInMemory* own = nullptr,
                         const 方法_卡路里计算器::NutrientTable& nutrients = {}) {
     QElapsedTimer timer;
@@ -74,15 +89,16 @@ double OpenMilliseconds(const FoodSlots& foods, const ShelfInMemory* own = nullp
     PaintWatch watch;
     window.ListView_食物列表()->viewport()->installEventFilter(&watch);
     window.show();
-    while (!watch.painted)
-        QApplication::processEvents();
+    WaitForPaint(watch);
     return timer.nsecsElapsed() / 1e6;
 }
 
-void WaitForPaint(PaintWatch& watch) {
-    while (!watch.painted)
-        QApplication::processEvents();
-    watch.painted = false;
+std::vector<double> Opens(int runs, const FoodSlots& foods, const ShelfInMemory* own = nullptr,
+                          const 方法_卡路里计算器::NutrientTable& nutrients = {}) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i)
+        times.push_back(OpenMilliseconds(foods, own, nutrients));
+    return times;
 }
 
 struct Keystrokes {
@@ -148,17 +164,22 @@ double DoubleClickMicroseconds(const FoodSlots& foods, int clicks) {
     return Median(times);
 }
 
+// Fills the six meals with count foods, every step-th of the list.
+void Plan(Form_卡路里计算器& window, int count, int step) {
+    QTreeWidget* tree = window.TreeView_食物列表();
+    QTreeWidget* list = window.ListView_食物列表();
+    for (int i = 0; i < count; ++i) {
+        tree->setCurrentItem(tree->topLevelItem(i / (count / 6)));
+        list->setCurrentItem(list->topLevelItem(i * step));
+        方法_卡路里计算器::AddFoodToMeal(window);
+    }
+}
+
 // A full day, five foods in each of the six meals, exported as PDF: from reading the meal tree to
 // the file in place.
 std::vector<double> ExportMilliseconds(const FoodSlots& foods, const QString& path, int runs) {
     Form_卡路里计算器 window(foods);
-    QTreeWidget* tree = window.TreeView_食物列表();
-    QTreeWidget* list = window.ListView_食物列表();
-    for (int i = 0; i < 30; ++i) {
-        tree->setCurrentItem(tree->topLevelItem(i / 5));
-        list->setCurrentItem(list->topLevelItem(i * 6));
-        方法_卡路里计算器::AddFoodToMeal(window);
-    }
+    Plan(window, 30, 6);
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
@@ -209,13 +230,7 @@ double NutrientMicroseconds(const FoodSlots& foods,
     Form_卡路里计算器 window(foods, nutrients);
     window.ShowNutrientsAction()->setChecked(true);
     window.show();
-    QTreeWidget* tree = window.TreeView_食物列表();
-    QTreeWidget* list = window.ListView_食物列表();
-    for (int i = 0; i < 60; ++i) {
-        tree->setCurrentItem(tree->topLevelItem(i / 10));
-        list->setCurrentItem(list->topLevelItem(i * 3));
-        方法_卡路里计算器::AddFoodToMeal(window);
-    }
+    Plan(window, 60, 3);
     if (方法_卡路里计算器::SumOf(window.Day().AllMeals()).missing == 60)
         std::printf("  (no food had nutrients: the figures are wrong)\n");
     std::vector<double> shown;
@@ -260,13 +275,9 @@ int main(int argc, char* argv[]) {
 
     constexpr int Runs = 21;
     OpenMilliseconds(foods); // warm caches: fonts, styles
-    std::vector<double> opens;
-    for (int i = 0; i < Runs; ++i)
-        opens.push_back(OpenMilliseconds(foods));
+    const std::vector<double> opens = Opens(Runs, foods);
     方法_卡路里计算器::SaveTarget(1261);
-    std::vector<double> targetOpens;
-    for (int i = 0; i < Runs; ++i)
-        targetOpens.push_back(OpenMilliseconds(foods));
+    const std::vector<double> targetOpens = Opens(Runs, foods);
     方法_卡路里计算器::ClearTarget();
     std::vector<double> clicks;
     for (int i = 0; i < Runs; ++i)
@@ -296,10 +307,8 @@ int main(int argc, char* argv[]) {
     std::printf("calorie window, 200 foods, %d runs (%s platform)\n", Runs,
                 qPrintable(QApplication::platformName()));
     std::printf("  creation to first paint: median %.2f ms (min %.2f, max %.2f)\n", Median(opens),
-                *std::min_element(opens.begin(), opens.end()),
-                *std::max_element(opens.begin(), opens.end()));
-    std::printf("  creation to first paint, target in the header: median %.2f ms (max %.2f)\n",
-                Median(targetOpens), *std::max_element(targetOpens.begin(), targetOpens.end()));
+                *std::min_element(opens.begin(), opens.end()), Max(opens));
+    PrintMs("creation to first paint, target in the header", targetOpens);
     std::printf("  one double-click, plan and summary: median %.1f us\n", Median(clicks));
     std::printf("  idle pinyin reading after the first paint: first window of the process %.1f ms, "
                 "later windows median %.2f ms\n",
@@ -307,13 +316,13 @@ int main(int argc, char* argv[]) {
     std::printf("  list repainted, nothing changed: median %.0f us\n", Median(repaints));
     std::printf("  first keystroke, field opened, list filtered and repainted: median %.0f us "
                 "(min %.0f, max %.0f); first window of the process %.0f us\n",
-                Median(firsts), *std::min_element(firsts.begin(), firsts.end()),
-                *std::max_element(firsts.begin(), firsts.end()), coldest.first);
+                Median(firsts), *std::min_element(firsts.begin(), firsts.end()), Max(firsts),
+                coldest.first);
     std::printf("  later keystrokes, filtered and repainted: median %.0f us (max %.0f)\n",
-                Median(laters), *std::max_element(laters.begin(), laters.end()));
+                Median(laters), Max(laters));
     std::printf(
         "  keystrokes of a weight after the food (\"mifan 250\"): median %.0f us (max %.0f)\n",
-        Median(weighed), *std::max_element(weighed.begin(), weighed.end()));
+        Median(weighed), Max(weighed));
 
     const ShelfInMemory own = ManyOwnFoods();
     std::vector<double> ownOpens;
@@ -332,16 +341,13 @@ int main(int argc, char* argv[]) {
         edits.push_back(edited);
     }
     std::printf("with 2000 own foods and 200 dishes\n");
-    std::printf("  creation to first paint: median %.2f ms (max %.2f)\n", Median(ownOpens),
-                *std::max_element(ownOpens.begin(), ownOpens.end()));
+    PrintMs("creation to first paint", ownOpens);
     std::printf("  first keystroke: median %.0f us (max %.0f); later keystrokes: median %.0f us "
                 "(max %.0f)\n",
-                Median(ownFirsts), *std::max_element(ownFirsts.begin(), ownFirsts.end()),
-                Median(ownLaters), *std::max_element(ownLaters.begin(), ownLaters.end()));
+                Median(ownFirsts), Max(ownFirsts), Median(ownLaters), Max(ownLaters));
     std::printf("  an own food made, OK to shown: median %.2f ms (max %.2f); edited: median %.2f "
                 "ms (max %.2f)\n",
-                Median(makes), *std::max_element(makes.begin(), makes.end()), Median(edits),
-                *std::max_element(edits.begin(), edits.end()));
+                Median(makes), Max(makes), Median(edits), Max(edits));
 
     const QString pdf = argc > 1 ? QFile::decodeName(argv[1]) : dir.filePath("day.pdf");
     const std::vector<double> exports = ExportMilliseconds(shipped, pdf, Runs + 1);
@@ -355,21 +361,14 @@ int main(int argc, char* argv[]) {
     std::printf("  the day's nutrients anew, 60 foods: median %.1f us\n",
                 NutrientMicroseconds(shipped, nutrients, Runs));
     方法_卡路里计算器::SaveShowNutrients(true);
-    std::vector<double> nutrientOpens;
-    for (int i = 0; i < Runs; ++i)
-        nutrientOpens.push_back(OpenMilliseconds(shipped, nullptr, nutrients));
+    const std::vector<double> nutrientOpens = Opens(Runs, shipped, nullptr, nutrients);
     方法_卡路里计算器::SaveShowNutrients(false);
-    std::printf("  creation to first paint, shipped foods, nutrients shown: median %.2f ms "
-                "(max %.2f)\n",
-                Median(nutrientOpens),
-                *std::max_element(nutrientOpens.begin(), nutrientOpens.end()));
+    PrintMs("creation to first paint, shipped foods, nutrients shown", nutrientOpens);
     if (!FillDiary()) {
         std::printf("  the diary could not be made\n");
         return 1;
     }
-    std::vector<double> diaryOpens;
-    for (int i = 0; i < Runs; ++i)
-        diaryOpens.push_back(OpenMilliseconds(foods));
+    const std::vector<double> diaryOpens = Opens(Runs, foods);
     Form_卡路里计算器 window(foods);
     window.show();
     std::vector<double> days;
@@ -388,11 +387,8 @@ int main(int argc, char* argv[]) {
         changes.push_back(timer.nsecsElapsed() / 1e6);
     }
     std::printf("diary of 1826 days, 15 entries a day, on\n");
-    std::printf("  creation to first paint: median %.2f ms (max %.2f)\n", Median(diaryOpens),
-                *std::max_element(diaryOpens.begin(), diaryOpens.end()));
-    std::printf("  another day shown: median %.2f ms (max %.2f)\n", Median(days),
-                *std::max_element(days.begin(), days.end()));
-    std::printf("  a food added, committed and shown: median %.2f ms (max %.2f)\n", Median(changes),
-                *std::max_element(changes.begin(), changes.end()));
+    PrintMs("creation to first paint", diaryOpens);
+    PrintMs("another day shown", days);
+    PrintMs("a food added, committed and shown", changes);
     return 0;
 }
