@@ -84,6 +84,15 @@ const std::array<QStringList, DiarySchemaVersion> Steps{{
         "ALTER TABLE saved_meal_foods ADD COLUMN fat REAL",
         "ALTER TABLE saved_meal_foods ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
     },
+    // The same for an own food, typed with its label, and for a dish's ingredient as it went in.
+    {
+        "ALTER TABLE own_foods ADD COLUMN protein REAL",
+        "ALTER TABLE own_foods ADD COLUMN fat REAL",
+        "ALTER TABLE own_foods ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
+        "ALTER TABLE dish_ingredients ADD COLUMN protein REAL",
+        "ALTER TABLE dish_ingredients ADD COLUMN fat REAL",
+        "ALTER TABLE dish_ingredients ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
+    },
 }};
 
 // The tables a diary of that version has.

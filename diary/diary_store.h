@@ -44,7 +44,7 @@ class QSqlQuery;
 
 namespace 方法_卡路里计算器 {
 
-inline constexpr int DiarySchemaVersion = 4;
+inline constexpr int DiarySchemaVersion = 5;
 
 // What an import did: what it added, what it skipped because the diary has it, and what it
 // refused as unsound (a day whole, a saved meal, a weighing, the goal; for a CSV its rows, with

@@ -12,6 +12,20 @@ std::optional<double> Optional(const QVariant& value) {
     return value.isNull() ? std::nullopt : std::optional(value.toDouble());
 }
 
+// The nutrients of the last four columns: protein, fat, carbohydrate and whether they keep the
+// rule; none when they do not.
+std::optional<Macros> MacrosAt(const QSqlQuery& query, int first) {
+    if (!query.value(first + 3).toBool() || query.value(first).isNull())
+        return std::nullopt;
+    const Macros macros{query.value(first).toDouble(), query.value(first + 1).toDouble(),
+                        query.value(first + 2).toDouble()};
+    return IsSoundPer100g(macros) ? std::optional(macros) : std::nullopt;
+}
+
+QVariant Part(const std::optional<Macros>& macros, double Macros::*part) {
+    return macros ? QVariant((*macros).*part) : QVariant();
+}
+
 bool IsSoundFood(const OwnFood& food) {
     return !food.name.trimmed().isEmpty() && food.name.size() <= 2 * LongestFoodName &&
            food.kcalPer100g >= 1 && food.kcalPer100g <= MostKcalPer100g;
@@ -25,7 +39,10 @@ QList<OwnFood> DiaryOwnFoods::All() const {
         return foods;
     QSqlQuery query(Room::Database(m_store));
     query.setForwardOnly(true);
-    if (!query.exec("SELECT id, name, alias, kcal, dish, serving_grams, cooked_grams, servings "
+    const QString nutrients =
+        QStringLiteral(", protein, fat, carbohydrate, (%1) ").arg(NutrientRule());
+    if (!query.exec("SELECT id, name, alias, kcal, dish, serving_grams, cooked_grams, servings" +
+                    nutrients +
                     "FROM own_foods WHERE typeof(name) = 'text' AND typeof(kcal) = 'integer' "
                     "ORDER BY id"))
         return foods;
@@ -41,19 +58,20 @@ QList<OwnFood> DiaryOwnFoods::All() const {
         food.cookedGrams = Optional(query.value(6));
         if (!query.value(7).isNull())
             food.servings = query.value(7).toInt();
+        food.per100g = MacrosAt(query, 8);
         if (!IsSoundFood(food))
             continue;
         at.insert(food.id, foods.size());
         foods.append(food);
     }
-    if (!query.exec(
-            "SELECT dish_id, name, kcal, grams FROM dish_ingredients ORDER BY dish_id, pos"))
+    if (!query.exec("SELECT dish_id, name, kcal, grams" + nutrients +
+                    "FROM dish_ingredients ORDER BY dish_id, pos"))
         return foods;
     while (query.next()) {
         const auto dish = at.constFind(query.value(0).toLongLong());
         if (dish != at.constEnd())
-            foods[*dish].ingredients.append(
-                {query.value(1).toString(), query.value(2).toDouble(), query.value(3).toDouble()});
+            foods[*dish].ingredients.append({query.value(1).toString(), query.value(2).toDouble(),
+                                             query.value(3).toDouble(), MacrosAt(query, 4)});
     }
     return foods;
 }
@@ -84,11 +102,14 @@ bool DiaryOwnFoods::Keep(OwnFood& food) {
             query.addBindValue(id);
             if (!Room::Run(m_store, query))
                 return false;
-            query.prepare("UPDATE own_foods SET name = ?, alias = ?, kcal = ?, dish = ?, "
-                          "serving_grams = ?, cooked_grams = ?, servings = ? WHERE id = ?");
+            query.prepare(
+                "UPDATE own_foods SET name = ?, alias = ?, kcal = ?, dish = ?, "
+                "serving_grams = ?, cooked_grams = ?, servings = ?, protein = ?, fat = ?, "
+                "carbohydrate = ? WHERE id = ?");
         } else {
             query.prepare("INSERT INTO own_foods(name, alias, kcal, dish, serving_grams, "
-                          "cooked_grams, servings) VALUES(?, ?, ?, ?, ?, ?, ?)");
+                          "cooked_grams, servings, protein, fat, carbohydrate) "
+                          "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         }
         query.addBindValue(food.name);
         query.addBindValue(food.alias.isNull() ? QStringLiteral("") : food.alias);
@@ -97,6 +118,8 @@ bool DiaryOwnFoods::Keep(OwnFood& food) {
         query.addBindValue(Bound(food.servingGrams));
         query.addBindValue(Bound(food.cookedGrams));
         query.addBindValue(food.servings ? QVariant(*food.servings) : QVariant());
+        for (double Macros::*part : {&Macros::protein, &Macros::fat, &Macros::carbohydrate})
+            query.addBindValue(Part(food.per100g, part));
         if (id)
             query.addBindValue(id);
         if (!Room::Run(m_store, query))
@@ -109,8 +132,8 @@ bool DiaryOwnFoods::Keep(OwnFood& food) {
         query.addBindValue(id);
         if (!Room::Run(m_store, query))
             return false;
-        query.prepare("INSERT INTO dish_ingredients(dish_id, pos, name, kcal, grams) "
-                      "VALUES(?, ?, ?, ?, ?)");
+        query.prepare("INSERT INTO dish_ingredients(dish_id, pos, name, kcal, grams, protein, fat, "
+                      "carbohydrate) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
         for (qsizetype pos = 0; pos < food.ingredients.size(); ++pos) {
             const Ingredient& ingredient = food.ingredients[pos];
             query.addBindValue(id);
@@ -118,6 +141,8 @@ bool DiaryOwnFoods::Keep(OwnFood& food) {
             query.addBindValue(ingredient.name);
             query.addBindValue(ingredient.kcalPer100g);
             query.addBindValue(ingredient.grams);
+            for (double Macros::*part : {&Macros::protein, &Macros::fat, &Macros::carbohydrate})
+                query.addBindValue(Part(ingredient.per100g, part));
             if (!Room::Run(m_store, query))
                 return false;
         }

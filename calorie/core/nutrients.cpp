@@ -102,17 +102,34 @@ const NutrientTable& ShippedNutrients() {
     return *shipped;
 }
 
-QString SourceText(const QString& foodName, const FoodNutrients* food) {
-    const QString named =
-        food ? foodName + QStringLiteral("：") +
-                   (food->source == Sources[0] ? QStringLiteral("USDA SR28")
-                                               : QStringLiteral("食品營養成分資料集")) +
-                   QStringLiteral("，记录 ") + food->record + u'\n' + MacrosText(food->per100g) +
-                   QStringLiteral("（每100克）")
-             : foodName + QStringLiteral("：没有营养素数据");
+namespace {
+
+QString WithCredits(const QString& named) {
     return named + QStringLiteral("\n\n数据来源：\n") + UsdaCredit +
            QStringLiteral("（公有领域）\n") + TwFdaCredit +
            QStringLiteral("（政府资料开放授权条款第 1 版）");
+}
+
+} // namespace
+
+QString SourceText(const QString& foodName, const FoodNutrients* food) {
+    return WithCredits(food ? foodName + QStringLiteral("：") +
+                                  (food->source == Sources[0]
+                                       ? QStringLiteral("USDA SR28")
+                                       : QStringLiteral("食品營養成分資料集")) +
+                                  QStringLiteral("，记录 ") + food->record + u'\n' +
+                                  MacrosText(food->per100g) + QStringLiteral("（每100克）")
+                            : foodName + QStringLiteral("：没有营养素数据"));
+}
+
+QString OwnSourceText(const OwnFood& food) {
+    const QString made = food.name + u'：' +
+                         (food.dish ? QStringLiteral("自制菜肴，营养素由各食材的数据相加")
+                                    : QStringLiteral("自建食物，营养素由用户填写"));
+    return WithCredits(food.per100g
+                           ? made + u'\n' + MacrosText(food.per100g) + QStringLiteral("（每100克）")
+                           : food.name + u'：' + (food.dish ? DishMark : OwnFoodMark) +
+                                 QStringLiteral("，没有营养素数据"));
 }
 
 QString GramsText(double grams) {

@@ -6,6 +6,7 @@
 
 #include "calorie/core/day_model.h"
 #include "calorie/core/macros.h"
+#include "calorie/core/own_food.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -39,6 +40,8 @@ inline const QString UsdaCredit = QStringLiteral(
     "Release 28");
 inline const QString TwFdaCredit = QStringLiteral("食品營養成分資料集，衛生福利部食品藥物管理署");
 QString SourceText(const QString& foodName, const FoodNutrients* food);
+// The same for an own food or a dish: the user's figures, or the sum of its ingredients'.
+QString OwnSourceText(const OwnFood& food);
 
 // "2.6 克": a nutrient's grams, to one decimal.
 QString GramsText(double grams);

@@ -61,6 +61,49 @@ KeptEnergy KeptEnergyOf(const LabelEnergy& label) {
     return {int(kept), serving, {}};
 }
 
+KeptMacros KeptMacrosOf(const LabelMacros& label, EnergyBasis basis,
+                        std::optional<double> servingGrams) {
+    const std::pair<QString, QString> typed[] = {
+        {QStringLiteral("蛋白质"), label.protein},
+        {QStringLiteral("脂肪"), label.fat},
+        {QStringLiteral("碳水化合物"), label.carbohydrate}};
+    double grams[3] = {};
+    int given = 0;
+    for (int i = 0; i < 3; ++i) {
+        const auto& [name, text] = typed[i];
+        if (text.trimmed().isEmpty())
+            continue;
+        ++given;
+        const LabelNumber number = ReadLabelNumber(text);
+        if (!number.value)
+            return {std::nullopt, number.refusal == NotANumber
+                                      ? name + QStringLiteral("请填写数字，例如 3.5。")
+                                      : number.refusal};
+        if (*number.value < 0)
+            return {std::nullopt, name + QStringLiteral("不能小于 0。")};
+        grams[i] = *number.value;
+    }
+    if (given == 0)
+        return {};
+    if (given < 3)
+        return {std::nullopt, QStringLiteral("蛋白质、脂肪和碳水化合物请都填写，或者都不填。")};
+    if (basis == EnergyBasis::PerServing && !servingGrams)
+        return {std::nullopt, ServingHint};
+    // Kept to one decimal, as the shipped foods' figures and as every text shows them.
+    const double factor = basis == EnergyBasis::PerServing ? 100 / *servingGrams : 1;
+    for (int i = 0; i < 3; ++i) {
+        grams[i] = RoundHalfEven(grams[i] * factor, 1);
+        if (!(grams[i] <= 100))
+            return {std::nullopt,
+                    QStringLiteral("每100克的%1不能超过 100 克。").arg(typed[i].first)};
+    }
+    const Macros kept{grams[0], grams[1], grams[2]};
+    if (!IsSoundPer100g(kept))
+        return {std::nullopt,
+                QStringLiteral("每100克的蛋白质、脂肪和碳水化合物加起来不能超过 100 克。")};
+    return {kept, {}};
+}
+
 QString CleanName(const QString& name) {
     return name.simplified();
 }

@@ -1,7 +1,10 @@
 #pragma once
 // The user's own foods as a label prints their energy: a number in 大卡 or 千焦, per 100 g or per
 // serving. Only kcal per 100 g, rounded to whole kilocalories, is kept, so that an own food sits
-// in the list exactly as a shipped one (listed at 100 g) and weighs the same way.
+// in the list exactly as a shipped one (listed at 100 g) and weighs the same way. Protein, fat and
+// carbohydrate, when the label gives them, are kept per 100 g as well.
+
+#include "calorie/core/macros.h"
 
 #include <QList>
 #include <QString>
@@ -39,6 +42,18 @@ struct KeptEnergy {
 };
 KeptEnergy KeptEnergyOf(const LabelEnergy& label);
 
+// Protein, fat and carbohydrate in grams as the label prints them, on the energy's basis.
+struct LabelMacros {
+    QString protein, fat, carbohydrate;
+};
+struct KeptMacros {
+    std::optional<Macros> per100g; // none when none was typed, or refused
+    QString refusal;
+};
+// All three or none; per serving they are turned into per 100 g by servingGrams.
+KeptMacros KeptMacrosOf(const LabelMacros& label, EnergyBasis basis,
+                        std::optional<double> servingGrams);
+
 // Why a name cannot be kept, empty when it can; taken says whether another food has it.
 QString NameRefusal(const QString& name, const std::function<bool(const QString&)>& taken);
 // The name as it is kept: blanks around it gone, blanks inside it one.
@@ -49,6 +64,7 @@ struct Ingredient {
     QString name;
     double kcalPer100g = 0;
     double grams = 0;
+    std::optional<Macros> per100g{}; // none when the food had no nutrients
     friend bool operator==(const Ingredient&, const Ingredient&) = default;
 };
 
@@ -63,6 +79,7 @@ struct OwnFood {
     QList<Ingredient> ingredients;     // dishes
     std::optional<double> cookedGrams; // dishes, when weighed after cooking
     std::optional<int> servings;       // dishes
+    std::optional<Macros> per100g{};   // typed with the label, or a dish's ingredients' sum
     friend bool operator==(const OwnFood&, const OwnFood&) = default;
 };
 

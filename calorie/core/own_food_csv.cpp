@@ -9,7 +9,9 @@ namespace 方法_卡路里计算器 {
 namespace {
 
 const QStringList Header{
-    "类型", "名称", "别名或食材或份量", "每100克热量（大卡）", "重量（克）", "熟重（克）", "份数"};
+    "类型",       "名称", "别名或食材或份量",   "每100克热量（大卡）", "重量（克）",
+    "熟重（克）", "份数", "蛋白质（克/100克）", "脂肪（克/100克）",    "碳水化合物（克/100克）"};
+constexpr qsizetype ColumnsWithoutNutrients = 7;
 const QString Food = QStringLiteral("食物"), Dish = QStringLiteral("菜肴"),
               Component = QStringLiteral("食材"), Portion = QStringLiteral("份量");
 
@@ -35,9 +37,31 @@ std::optional<double> Number(const QString& text, double low, double high, bool&
     return value;
 }
 
+QStringList MacroCells(const std::optional<Macros>& per100g) {
+    if (!per100g)
+        return {{}, {}, {}};
+    return {FormatNumber(per100g->protein), FormatNumber(per100g->fat),
+            FormatNumber(per100g->carbohydrate)};
+}
+
+// The last three cells: none, or all three figures within the rule.
+bool ReadMacros(const QStringList& cells, std::optional<Macros>& per100g) {
+    if (cells.size() == ColumnsWithoutNutrients)
+        return true;
+    bool refused = false;
+    const auto protein = Number(cells[7], 0, 100, refused), fat = Number(cells[8], 0, 100, refused),
+               carbohydrate = Number(cells[9], 0, 100, refused);
+    // One decimal, as the dialog keeps them.
+    if (protein && fat && carbohydrate)
+        per100g = Macros{RoundHalfEven(*protein, 1), RoundHalfEven(*fat, 1),
+                         RoundHalfEven(*carbohydrate, 1)};
+    return !refused && (per100g || (!protein && !fat && !carbohydrate)) &&
+           (!per100g || IsSoundPer100g(*per100g));
+}
+
 // Why a row cannot be read, empty when it was taken into read.
 QString Take(const QStringList& cells, OwnFoodsRead& read) {
-    if (cells.size() != Header.size())
+    if (cells.size() != Header.size() && cells.size() != ColumnsWithoutNutrients)
         return QStringLiteral("应有 %1 列").arg(Header.size());
     const QString kind = cells[0].trimmed();
     const QString name = CleanName(CsvText(cells[1]));
@@ -51,11 +75,14 @@ QString Take(const QStringList& cells, OwnFoodsRead& read) {
     const auto servings = Number(cells[6], 1, 100, refused);
     if (refused)
         return QStringLiteral("数字不合理");
+    std::optional<Macros> per100g;
+    if (!ReadMacros(cells, per100g))
+        return QStringLiteral("营养素不合理");
     if (kind == Food || kind == Dish) {
         if (!kcal || *kcal != int(*kcal))
             return QStringLiteral("热量不是 1–900 的整数");
-        OwnFood food{0,  name,         third,       int(*kcal), grams, kind == Dish,
-                     {}, std::nullopt, std::nullopt};
+        OwnFood food{0,  name,         third,        int(*kcal), grams, kind == Dish,
+                     {}, std::nullopt, std::nullopt, per100g};
         if (food.dish) {
             food.cookedGrams = cooked;
             if (servings)
@@ -68,7 +95,7 @@ QString Take(const QStringList& cells, OwnFoodsRead& read) {
         if (read.file.foods.isEmpty() || !read.file.foods.last().dish ||
             read.file.foods.last().name != name || third.isEmpty() || !kcal || !grams)
             return QStringLiteral("食材不在它的菜肴之后");
-        read.file.foods.last().ingredients.append({third, *kcal, *grams});
+        read.file.foods.last().ingredients.append({third, *kcal, *grams, per100g});
         return {};
     }
     if (kind == Portion) {
@@ -85,21 +112,28 @@ QString Take(const QStringList& cells, OwnFoodsRead& read) {
 QByteArray OwnFoodsCsv(const OwnFoodsFile& file) {
     QString text = Row(Header);
     for (const OwnFood& food : file.foods) {
-        text +=
-            Row({food.dish ? Dish : Food, food.name, food.alias, QString::number(food.kcalPer100g),
-                 Optional(food.servingGrams), Optional(food.cookedGrams),
-                 food.servings ? QString::number(*food.servings) : QString()});
+        text += Row(QStringList{food.dish ? Dish : Food, food.name, food.alias,
+                                QString::number(food.kcalPer100g), Optional(food.servingGrams),
+                                Optional(food.cookedGrams),
+                                food.servings ? QString::number(*food.servings) : QString()} +
+                    MacroCells(food.per100g));
         for (const Ingredient& ingredient : food.ingredients)
-            text += Row({Component,
-                         food.name,
-                         ingredient.name,
-                         FormatNumber(ingredient.kcalPer100g),
-                         FormatNumber(ingredient.grams),
-                         {},
-                         {}});
+            text += Row(QStringList{Component, food.name, ingredient.name,
+                                    FormatNumber(ingredient.kcalPer100g),
+                                    FormatNumber(ingredient.grams), QString(), QString()} +
+                        MacroCells(ingredient.per100g));
     }
     for (const NamedPortion& portion : file.portions)
-        text += Row({Portion, portion.food, portion.name, {}, FormatNumber(portion.grams), {}, {}});
+        text += Row({Portion,
+                     portion.food,
+                     portion.name,
+                     {},
+                     FormatNumber(portion.grams),
+                     {},
+                     {},
+                     {},
+                     {},
+                     {}});
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 

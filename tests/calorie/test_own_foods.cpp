@@ -17,6 +17,8 @@ class TestOwnFoods : public QObject {
   private Q_SLOTS:
     void labelEnergy_data();
     void labelEnergy();
+    void labelMacros_data();
+    void labelMacros();
     void names_data();
     void names();
     void countedPortion_data();
@@ -77,6 +79,51 @@ void TestOwnFoods::labelEnergy() {
     QCOMPARE(kept.refusal, refusal);
     const QString grams = serving.normalized(QString::NormalizationForm_KC).trimmed();
     QCOMPARE(kept.servingGrams.value_or(0), kcal ? grams.toDouble() : 0.0);
+}
+
+void TestOwnFoods::labelMacros_data() {
+    QTest::addColumn<QStringList>("typed"); // protein, fat, carbohydrate
+    QTest::addColumn<double>("serving");    // 0: per 100 g
+    QTest::addColumn<QString>("kept");      // per 100 g, empty: none
+    QTest::addColumn<QString>("refusal");
+    const QString tooMuch = "每100克的蛋白质、脂肪和碳水化合物加起来不能超过 100 克。";
+    QTest::newRow("yoghurt per 100 g")
+        << QStringList{"3.1", "２.７", "12.4"} << 0.0 << "3.1 2.7 12.4"
+        << "";
+    QTest::newRow("per serving of 125 g, to one decimal")
+        << QStringList{"3.9", "3.4", "15.5"} << 125.0 << "3.1 2.7 12.4"
+        << "";
+    QTest::newRow("none") << QStringList{"", " ", ""} << 0.0 << ""
+                          << "";
+    QTest::newRow("two of three") << QStringList{"3.1", "", "12.4"} << 0.0 << ""
+                                  << "蛋白质、脂肪和碳水化合物请都填写，或者都不填。";
+    QTest::newRow("negative") << QStringList{"3.1", "-1", "12.4"} << 0.0 << ""
+                              << "脂肪不能小于 0。";
+    QTest::newRow("not a number") << QStringList{"3.1", "2.7", "少许"} << 0.0 << ""
+                                  << "碳水化合物请填写数字，例如 3.5。";
+    QTest::newRow("decimal comma") << QStringList{"3,1", "2.7", "12.4"} << 0.0 << ""
+                                   << "小数请用小数点，例如 3.5，不要写成 3,5。";
+    QTest::newRow("60 g in a serving of 50 g") << QStringList{"60", "0", "0"} << 50.0 << ""
+                                               << "每100克的蛋白质不能超过 100 克。";
+    QTest::newRow("110 g together") << QStringList{"60", "30", "20"} << 0.0 << "" << tooMuch;
+}
+
+void TestOwnFoods::labelMacros() {
+    QFETCH(QStringList, typed);
+    QFETCH(double, serving);
+    QFETCH(QString, kept);
+    QFETCH(QString, refusal);
+    const KeptMacros macros = KeptMacrosOf({typed[0], typed[1], typed[2]},
+                                           serving ? EnergyBasis::PerServing : EnergyBasis::Per100g,
+                                           serving ? std::optional(serving) : std::nullopt);
+    QString shown;
+    if (macros.per100g)
+        shown = QStringLiteral("%1 %2 %3")
+                    .arg(macros.per100g->protein)
+                    .arg(macros.per100g->fat)
+                    .arg(macros.per100g->carbohydrate);
+    QCOMPARE(shown, kept);
+    QCOMPARE(macros.refusal, refusal);
 }
 
 void TestOwnFoods::names_data() {
@@ -171,18 +218,27 @@ void TestOwnFoods::dish_data() {
     QTest::addColumn<int>("per100g");
     QTest::addColumn<double>("servingKcal"); // 0: none
     QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("nutrients"); // as the dialog shows them
     // 红烧肉: 500 g pork belly at 395, 30 g oil at 899, 20 g sugar at 400: 1975 + 269.7 + 80.
-    const Ingredients pork{{"五花肉", 395, 500}, {"花生油", 899, 30}, {"白糖", 400, 20}};
+    const Ingredients pork{
+        {"五花肉", 395, 500, Macros{9.3, 37, 2.4}}, {"花生油", 899, 30}, {"白糖", 400, 20}};
+    const Ingredients rice{{"大米", 346, 100, Macros{7.4, 0.8, 77.9}}};
+    const QString noOil = "花生油、白糖没有营养素数据，菜肴的营养素无法计算";
     QTest::newRow("3 servings of 183 g: 774.09")
-        << pork << 550.0 << 3 << 2324.7 << 423 << 774.0 << false;
+        << pork << 550.0 << 3 << 2324.7 << 423 << 774.0 << false << noOil;
     QTest::newRow("rice takes up water, 300 %")
-        << Ingredients{{"大米", 346, 100}} << 300.0 << 0 << 346.0 << 115 << 0.0 << false;
-    QTest::newRow("above 300 %") << Ingredients{{"大米", 346, 100}} << 300.5 << 0 << 346.0 << 115
-                                 << 0.0 << true;
-    QTest::newRow("below 10 %") << pork << 54.0 << 0 << 2324.7 << 4305 << 0.0 << true;
-    QTest::newRow("an ingredient of 0 g") << Ingredients{{"大米", 346, 100}, {"花生油", 899, 0}}
-                                          << 0.0 << 0 << 346.0 << 346 << 0.0 << true;
-    QTest::newRow("no ingredients") << Ingredients{} << 0.0 << 0 << 0.0 << 0 << 0.0 << true;
+        << rice << 300.0 << 0 << 346.0 << 115 << 0.0 << false
+        << "蛋白质 2.5 克，脂肪 0.3 克，碳水化合物 26 克（每100克）";
+    QTest::newRow("above 300 %") << rice << 300.5 << 0 << 346.0 << 115 << 0.0 << true
+                                 << "蛋白质 2.5 克，脂肪 0.3 克，碳水化合物 25.9 克（每100克）";
+    QTest::newRow("below 10 %") << pork << 54.0 << 0 << 2324.7 << 4305 << 0.0 << true << noOil;
+    QTest::newRow("sugar boiled down past 100 g in 100 g")
+        << Ingredients{{"白糖", 400, 100, Macros{0, 0, 99.9}}} << 90.0 << 0 << 400.0 << 444 << 0.0
+        << true << "蛋白质 0 克，脂肪 0 克，碳水化合物 111 克（每100克）";
+    QTest::newRow("an ingredient of 0 g")
+        << Ingredients{{"大米", 346, 100}, {"花生油", 899, 0}} << 0.0 << 0 << 346.0 << 346 << 0.0
+        << true << "大米、花生油没有营养素数据，菜肴的营养素无法计算";
+    QTest::newRow("no ingredients") << Ingredients{} << 0.0 << 0 << 0.0 << 0 << 0.0 << true << "";
 }
 
 void TestOwnFoods::dish() {
@@ -193,6 +249,7 @@ void TestOwnFoods::dish() {
     QFETCH(int, per100g);
     QFETCH(double, servingKcal);
     QFETCH(bool, refused);
+    QFETCH(QString, nutrients);
     const DishFigures figures =
         FigureDish(ingredients, cooked ? std::optional(cooked) : std::nullopt,
                    servings ? std::optional(servings) : std::nullopt);
@@ -200,19 +257,30 @@ void TestOwnFoods::dish() {
     QCOMPARE(figures.kcalPer100g, per100g);
     QCOMPARE(figures.servingKcal.value_or(0), servingKcal);
     QCOMPARE(!figures.refusal.isEmpty(), refused);
+    QCOMPARE(DishMacrosText(figures), nutrients);
 }
 
 // What goes out comes back the same, a name a spreadsheet would run as a formula included.
 void TestOwnFoods::csvRoundTrip() {
-    const Ingredients pork{{"五花肉", 339, 500}, {"黄油", 888, 20}};
+    const Ingredients pork{{"五花肉", 339, 500, Macros{9.3, 37, 2.4}}, {"黄油", 888, 20}};
     OwnFoodsFile file;
-    file.foods = {{0, "蓝莓酸奶", "", 96, 125.0, false, {}, std::nullopt, std::nullopt},
+    file.foods = {{0,
+                   "蓝莓酸奶",
+                   "",
+                   96,
+                   125.0,
+                   false,
+                   {},
+                   std::nullopt,
+                   std::nullopt,
+                   Macros{3.1, 2.7, 12.4}},
                   {0, "=1+1", "公式", 52, std::nullopt, false, {}, std::nullopt, std::nullopt},
                   {0, "家常红烧肉", "红烧肉", 468, 100.0, true, pork, 400.0, 4}};
     file.portions = {{"米饭", "碗", 150}, {"蓝莓酸奶", "杯", 125}};
     const QByteArray csv = OwnFoodsCsv(file);
     QVERIFY(csv.startsWith("\xEF\xBB\xBF类型,名称,别名或食材或份量,每100克热量（大卡）,重量（克）,"
-                           "熟重（克）,份数\r\n食物,蓝莓酸奶,,96,125,,\r\n"));
+                           "熟重（克）,份数,蛋白质（克/100克）,脂肪（克/100克）,碳水化合物（克/"
+                           "100克）\r\n食物,蓝莓酸奶,,96,125,,,3.1,2.7,12.4\r\n"));
     const OwnFoodsRead read = ReadOwnFoodsCsv(csv);
     QCOMPARE(read.refused, 0);
     QCOMPARE(read.file.foods, file.foods);
@@ -232,6 +300,8 @@ void TestOwnFoods::csvRefusals_data() {
         << "第 3 行：食材不在它的菜肴之后";
     QTest::newRow("a portion named by a number")
         << "份量,米饭,2,,150,," << 0 << 0 << "第 2 行：份量不合理";
+    QTest::newRow("nutrients above 100 g")
+        << "食物,老酸奶,,79,,,,60,30,20" << 0 << 0 << "第 2 行：营养素不合理";
     QTest::newRow("unknown kind") << "饮料,可乐,,43,,," << 0 << 0 << "第 2 行：类型“饮料”无法识别";
 }
 

@@ -200,14 +200,31 @@ void TestDiaryStore::upgrades_data() {
     one.removeLast(); // its user_version
     QTest::newRow("version 1") << VersionOne;
     QTest::newRow("version 2") << one + QStringList{VersionTwo, "PRAGMA user_version = 2"};
+    // The own foods as the third version made them, the entries' nutrients as the fourth added.
+    QStringList four = one;
+    four << VersionTwo
+         << "CREATE TABLE own_foods(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL "
+            "UNIQUE, alias TEXT NOT NULL DEFAULT '', kcal INTEGER NOT NULL, dish INTEGER NOT "
+            "NULL DEFAULT 0, serving_grams REAL, cooked_grams REAL, servings INTEGER)"
+         << "CREATE TABLE dish_ingredients(dish_id INTEGER NOT NULL, pos INTEGER NOT NULL, name "
+            "TEXT NOT NULL, kcal REAL NOT NULL, grams REAL NOT NULL, PRIMARY KEY(dish_id, pos))"
+         << "CREATE TABLE portions(food TEXT NOT NULL, name TEXT NOT NULL, grams REAL NOT NULL, "
+            "PRIMARY KEY(food, name))";
+    for (const char* table : {"entries", "saved_meal_foods"})
+        for (const QString& column :
+             QStringList{"portion TEXT", "portion_count REAL", "protein REAL", "fat REAL",
+                         "carbohydrate REAL CHECK(" + NutrientRule() + ")"})
+            four << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(table, column);
+    QTest::newRow("version 4") << four + QStringList{"PRAGMA user_version = 4"};
 }
 
 void TestDiaryStore::upgrades() {
     QFETCH(QStringList, schema);
     const QString path = m_dir.filePath(QStringLiteral("v%1.sqlite").arg(schema.size()));
     MakeDatabase(path,
-                 schema + QStringList{"INSERT INTO entries VALUES(7, '2024-03-04', 2, '米饭', "
-                                      "116, 100, 250, 290)",
+                 schema + QStringList{"INSERT INTO entries(id, day, meal, name, hot, quantity, "
+                                      "grams, kcal) VALUES(7, '2024-03-04', 2, '米饭', 116, 100, "
+                                      "250, 290)",
                                       "INSERT INTO settings VALUES('diary', '1')"});
     DiaryStore store(path);
     QCOMPARE(store.Open(), State::Open);
@@ -218,12 +235,17 @@ void TestDiaryStore::upgrades() {
     QVERIFY(query.exec("PRAGMA user_version") && query.next());
     QCOMPARE(query.value(0).toInt(), DiarySchemaVersion);
     QVERIFY(query.exec("INSERT INTO weighings VALUES('2024-03-04', 70.5)"));
+    const Macros potato{2, 0.1, 17};
     OwnFood yoghurt{0, "蓝莓酸奶", "", 96, 125.0, false, {}, std::nullopt, std::nullopt};
-    QVERIFY(store.OwnFoods().Keep(yoghurt));
+    yoghurt.per100g = Macros{3.1, 2.7, 12.4};
+    OwnFood stew{0, "炖土豆", "", 77, std::nullopt, true, {}, std::nullopt, std::nullopt, potato};
+    stew.ingredients = {{"土豆", 77, 200, potato}};
+    QVERIFY(store.OwnFoods().Keep(yoghurt) && store.OwnFoods().Keep(stew));
+    QVERIFY(!Takes(path, "UPDATE own_foods SET protein = 90")); // more than 100 g in 100 g
     QVERIFY(store.OwnFoods().KeepPortions("米饭", {{"米饭", "碗", 150}}));
     Change bowls{Insert(2, {0, "米饭", 116, 100, 300, 348, "碗", 2})};
     QVERIFY(store.Days().Apply(Monday, bowls));
-    QCOMPARE(store.OwnFoods().All(), QList<OwnFood>{yoghurt});
+    QCOMPARE(store.OwnFoods().All(), (QList<OwnFood>{yoghurt, stew}));
     QCOMPARE(store.OwnFoods().Portions(), (QList<NamedPortion>{{"米饭", "碗", 150}}));
     QCOMPARE(store.Days().Day(Monday)[2].last().portion, QStringLiteral("碗"));
 
