@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -30,8 +29,7 @@ FoodSearch::FoodSearch(QTreeWidget* list, Add add)
     // The field is the list's sibling, not its child: the accessibility of an item view lists
     // only its cells, and a screen reader would never find the field.
     : QObject(list), m_list(list), m_addSelected(std::move(add)),
-      m_field(new QLineEdit(list->parentWidget())),
-      m_notFound(new QLabel(QStringLiteral("没有找到"), m_field)),
+      m_field(new QLineEdit(list->parentWidget())), m_hint(m_field),
       m_inputMethod(new InputMethodRelay(
           this, list, m_field,
           {.isOpen = [this] { return m_open; },
@@ -45,8 +43,6 @@ FoodSearch::FoodSearch(QTreeWidget* list, Add add)
     // Tab keeps moving between the tree, the list and the result box.
     m_field->setFocusPolicy(Qt::ClickFocus);
     m_field->hide();
-    m_notFound->setForegroundRole(QPalette::PlaceholderText);
-    m_notFound->hide();
 
     m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
@@ -176,7 +172,7 @@ bool FoodSearch::OnFieldKey(QKeyEvent* key) {
         if (m_portion.refused) // the hint in the field says why
             return true;
         if (const auto refusal = m_addSelected())
-            ShowHint(*refusal);
+            m_hint.Show(*refusal);
         else
             CloseField();
         return true;
@@ -258,9 +254,8 @@ void FoodSearch::CloseField() {
         const QSignalBlocker quiet(m_field);
         m_field->clear();
     }
-    m_notFound->hide();
+    m_hint.Show({});
     m_portion = {};
-    m_field->setAccessibleDescription(QString());
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = m_list->topLevelItem(row);
         if (m_hidden[size_t(row)] && m_shownWithoutSearch[size_t(row)]) {
@@ -317,20 +312,9 @@ void FoodSearch::Filter() {
         m_list->setCurrentItem(nullptr);
     }
     // A refused weight outranks "not found": it is what Enter would stumble on.
-    ShowHint(m_portion.refused ? 方法_卡路里计算器::GramsHint
-             : first           ? QString()
-                               : QStringLiteral("没有找到"));
-}
-
-// In grey at the field's right end, and as its description for screen readers.
-void FoodSearch::ShowHint(const QString& hint) {
-    m_notFound->setText(hint);
-    m_notFound->setVisible(!hint.isEmpty());
-    const int notice = hint.isEmpty() ? 0 : m_notFound->sizeHint().width() + 6;
-    m_field->setTextMargins(0, 0, notice, 0);
-    if (notice)
-        m_notFound->setGeometry(m_field->width() - notice, 0, notice - 4, m_field->height());
-    m_field->setAccessibleDescription(hint);
+    m_hint.Show(m_portion.refused ? 方法_卡路里计算器::GramsHint
+                : first           ? QString()
+                                  : NotFoundHint);
 }
 
 // The pre-edit where the field shows it, at the cursor, read without the blanks or apostrophes

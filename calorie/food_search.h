@@ -6,6 +6,7 @@
 
 #include "calorie/core/food_finder.h"
 #include "calorie/core/portion.h"
+#include "calorie/field_hint.h"
 
 #include <QObject>
 #include <QPersistentModelIndex>
@@ -16,7 +17,6 @@
 
 class InputMethodRelay;
 class QKeyEvent;
-class QLabel;
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -62,7 +62,6 @@ class FoodSearch final : public QObject {
     void OpenField(const QString& typed);
     void CloseField();
     void Filter();
-    void ShowHint(const QString& hint);
     QList<QStringList> SearchQueries() const;
     QTreeWidgetItem* ShowMatching(const QStringList& queries);
 
@@ -70,7 +69,7 @@ class FoodSearch final : public QObject {
     Add m_addSelected;
     std::function<void()> m_beforeOpen;
     QLineEdit* m_field;
-    QLabel* m_notFound;
+    FieldHint m_hint;
     InputMethodRelay* m_inputMethod;
     std::vector<food_finder::FoodKeys> m_keys;
     QList<QPersistentModelIndex> m_rowIndexes;
