@@ -138,9 +138,7 @@ std::optional<QString> AddFoodToMeal(Form_卡路里计算器& form) {
             return *refusal;
         grams = std::get<double>(counted);
     }
-    const FoodNutrients* nutrients = form.NutrientsOf(food.name);
-    auto entry = EntryFor(row->text(0), food.hot, food.quantity, grams,
-                          nutrients ? std::optional(nutrients->per100g) : std::nullopt);
+    auto entry = EntryFor(row->text(0), food.hot, food.quantity, grams, food.per100g);
     if (!entry) // a weight needs the listed quantity to scale by
         return grams && NumberOf(food.hot) ? std::optional(NotWeighable) : std::nullopt;
     if (portion.count) {

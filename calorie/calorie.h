@@ -15,6 +15,8 @@ class QTreeWidgetItem;
 
 namespace 方法_卡路里计算器 {
 
+struct OwnFood;
+
 void InitMealTree(Form_卡路里计算器& form);
 void FillFoodList(Form_卡路里计算器& form);
 // Places the selected food under the selected meal, at the weight typed in the find field if one
@@ -54,6 +56,8 @@ void ShowTarget(Form_卡路里计算器& form);
 
 // With "显示营养素" checked, each food row's tooltip gives its nutrients under the list's own.
 void ShowFoodTips(Form_卡路里计算器& form);
+// own: the row's own food or dish, none for a shipped food.
+void ShowFoodTip(Form_卡路里计算器& form, QTreeWidgetItem* row, const OwnFood* own);
 // "显示营养素": kept like the daily target; the rows' tooltips and the label under the meals
 // follow.
 void SetShowNutrients(Form_卡路里计算器& form, bool show);

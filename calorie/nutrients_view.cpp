@@ -2,6 +2,7 @@
 #include "calorie/calorie_window.h"
 #include "calorie/core/daily_target.h"
 #include "calorie/core/food_table.h"
+#include "calorie/own_foods.h"
 #include "frame/message.h"
 
 #include <QAction>
@@ -38,17 +39,22 @@ QString NutrientLines(const Form_卡路里计算器& form) {
 
 void ShowFoodTips(Form_卡路里计算器& form) {
     QTreeWidget* list = form.ListView_食物列表();
-    const bool show = Showing(form);
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = list->topLevelItem(row);
-        const QString description = item->data(0, Qt::AccessibleDescriptionRole).toString();
-        // Without a tooltip of its own the row shows the list's, "双击列表添加".
-        const QVariant tip = show && !description.isEmpty()
-                                 ? QVariant(list->toolTip() + u'\n' + description)
-                                 : QVariant();
-        for (int column = 0; column < list->columnCount(); ++column)
-            item->setData(column, Qt::ToolTipRole, tip);
-    }
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        ShowFoodTip(form, list->topLevelItem(row), FoodOfRow(form, row).own);
+}
+
+void ShowFoodTip(Form_卡路里计算器& form, QTreeWidgetItem* row, const OwnFood* own) {
+    QTreeWidget* list = form.ListView_食物列表();
+    const QString description = row->data(0, Qt::AccessibleDescriptionRole).toString();
+    // Without a tooltip of its own the row shows the list's, "双击列表添加"; an own food's name
+    // says what it is.
+    const QVariant tip = Showing(form) && !description.isEmpty()
+                             ? QVariant(list->toolTip() + u'\n' + description)
+                             : QVariant();
+    for (int column = 0; column < list->columnCount(); ++column)
+        row->setData(column, Qt::ToolTipRole, tip);
+    if (own && tip.isNull())
+        row->setToolTip(0, own->dish ? DishMark : OwnFoodMark);
 }
 
 void SetShowNutrients(Form_卡路里计算器& form, bool show) {
@@ -83,9 +89,9 @@ void ShowFoodSource(Form_卡路里计算器& form) {
     QTreeWidgetItem* row = form.ListView_食物列表()->currentItem();
     if (!row)
         return;
-    const FoodRecord& food =
-        form.Foods().Slot(form.ListView_食物列表()->indexOfTopLevelItem(row) + FoodSlots::First);
-    ShowMessage(&form, SourceText(food.FoodName, form.NutrientsOf(food.FoodName)));
+    const ListedFood food = FoodOfRow(form, form.ListView_食物列表()->indexOfTopLevelItem(row));
+    ShowMessage(&form, food.own ? OwnSourceText(*food.own)
+                                : SourceText(food.name, form.NutrientsOf(food.name)));
 }
 
 } // namespace 方法_卡路里计算器

@@ -1,13 +1,16 @@
 #include "calorie/own_foods.h"
 
+#include "calorie/calorie.h"
 #include "calorie/calorie_window.h"
 #include "calorie/core/dish.h"
 #include "calorie/core/food_finder.h"
 #include "calorie/core/food_table.h"
 #include "calorie/core/intake.h"
+#include "calorie/core/nutrients.h"
 #include "calorie/core/own_food_csv.h"
 #include "calorie/core/portion.h"
 #include "calorie/diary.h"
+#include "calorie/field_hint.h"
 #include "calorie/food_search.h"
 #include "diary/diary_store.h"
 #include "frame/core/numbers.h"
@@ -47,24 +50,27 @@ int OwnIndex(Form_卡路里计算器& form) {
     return index >= 0 && index < form.Own().size() ? index : -1;
 }
 
-void ShowOwnRow(QTreeWidgetItem* row, const OwnFood& food) {
+void ShowOwnRow(Form_卡路里计算器& form, QTreeWidgetItem* row, const OwnFood& food) {
     row->setText(0, food.name);
     row->setText(1, food.alias);
     row->setText(2, QString::number(food.kcalPer100g) + Kcal);
     row->setText(3, QStringLiteral("100 克"));
-    const QString mark = food.dish ? DishMark : OwnFoodMark;
+    const QString description =
+        (food.dish ? DishMark : OwnFoodMark) + u'；' +
+        (food.per100g ? MacrosText(food.per100g) + QStringLiteral("（每100克）")
+                      : MacrosText(std::nullopt));
     for (int column = 0; column < 4; ++column)
-        row->setData(column, Qt::AccessibleDescriptionRole, mark);
-    row->setToolTip(0, mark);
+        row->setData(column, Qt::AccessibleDescriptionRole, description);
+    ShowFoodTip(form, row, &food);
     // The delegate draws a bar before the name in this colour.
     row->setData(0, Qt::UserRole, food.dish ? QColor(0xC0, 0x60, 0x00) : QColor(0x00, 0x80, 0x40));
 }
 
-QTreeWidgetItem* OwnRow(const OwnFood& food) {
+QTreeWidgetItem* OwnRow(Form_卡路里计算器& form, const OwnFood& food) {
     auto* row = new QTreeWidgetItem;
     row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    ShowOwnRow(row, food);
+    ShowOwnRow(form, row, food);
     return row;
 }
 
@@ -90,11 +96,11 @@ bool KeepAndShow(Form_卡路里计算器& form, OwnFood& food, QString& problem)
     if (kept == form.Own().end()) {
         form.Own().append(food);
         row = Shipped + int(form.Own().size()) - 1;
-        list->addTopLevelItem(OwnRow(food));
+        list->addTopLevelItem(OwnRow(form, food));
     } else {
         *kept = food;
         row = Shipped + int(kept - form.Own().begin());
-        ShowOwnRow(list->topLevelItem(row), food);
+        ShowOwnRow(form, list->topLevelItem(row), food);
     }
     form.Search().RowChanged(row);
     list->setCurrentItem(list->topLevelItem(row));
@@ -158,8 +164,18 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
         if (food.servingGrams)
             serving->setText(FormatNumber(*food.servingGrams));
     }
+    // On the energy's basis, and all three or none.
+    QLineEdit* protein = Field(&dialog, "Text_蛋白质", QStringLiteral("蛋白质（克）"));
+    QLineEdit* fat = Field(&dialog, "Text_脂肪", QStringLiteral("脂肪（克）"));
+    QLineEdit* carbohydrate = Field(&dialog, "Text_碳水化合物", QStringLiteral("碳水化合物（克）"));
+    if (food.per100g) {
+        protein->setText(FormatNumber(food.per100g->protein));
+        fat->setText(FormatNumber(food.per100g->fat));
+        carbohydrate->setText(FormatNumber(food.per100g->carbohydrate));
+    }
     auto* kept = new QLabel(&dialog);
     kept->setObjectName(QStringLiteral("Label_每100克"));
+    kept->setWordWrap(true);
     QLabel* message = MessageLine(&dialog);
     const auto label = [=] {
         return LabelEnergy{amount->text(),
@@ -167,14 +183,24 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
                            basis->currentIndex() ? EnergyBasis::PerServing : EnergyBasis::Per100g,
                            serving->text()};
     };
+    const auto macros = [=](const KeptEnergy& energy) {
+        return KeptMacrosOf({protein->text(), fat->text(), carbohydrate->text()}, label().basis,
+                            energy.servingGrams);
+    };
     const auto follow = [=] {
         const KeptEnergy energy = KeptEnergyOf(label());
-        kept->setText(energy.kcalPer100g
-                          ? QStringLiteral("保存为每100克 %1 大卡").arg(*energy.kcalPer100g)
-                          : QStringLiteral("保存为每100克 — 大卡"));
+        QString text = energy.kcalPer100g
+                           ? QStringLiteral("保存为每100克 %1 大卡").arg(*energy.kcalPer100g)
+                           : QStringLiteral("保存为每100克 — 大卡");
+        const bool typed =
+            !(protein->text() + fat->text() + carbohydrate->text()).trimmed().isEmpty();
+        if (typed)
+            text += u'，' +
+                    MacrosText(energy.refusal.isEmpty() ? macros(energy).per100g : std::nullopt);
+        kept->setText(text);
         message->clear();
     };
-    for (QLineEdit* field : {name, alias, amount, serving})
+    for (QLineEdit* field : {name, alias, amount, serving, protein, fat, carbohydrate})
         QObject::connect(field, &QLineEdit::textChanged, &dialog, follow);
     QObject::connect(unit, &QComboBox::currentIndexChanged, &dialog, follow);
     QObject::connect(basis, &QComboBox::currentIndexChanged, &dialog, follow);
@@ -187,6 +213,9 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
         const KeptEnergy energy = KeptEnergyOf(label());
         if (refusal.isEmpty())
             refusal = energy.refusal;
+        const KeptMacros nutrients = refusal.isEmpty() ? macros(energy) : KeptMacros{};
+        if (refusal.isEmpty())
+            refusal = nutrients.refusal;
         if (!refusal.isEmpty()) {
             message->setText(refusal);
             return;
@@ -195,6 +224,7 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
         food.alias = CleanName(alias->text());
         food.kcalPer100g = *energy.kcalPer100g;
         food.servingGrams = energy.servingGrams;
+        food.per100g = nutrients.per100g;
         if (QString problem; KeepAndShow(form, food, problem))
             dialog.accept();
         else
@@ -209,6 +239,9 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
     energyRow->addWidget(basis);
     layout->addRow(QStringLiteral("能量"), energyRow);
     layout->addRow(QStringLiteral("每份重量（克）"), serving);
+    layout->addRow(QStringLiteral("蛋白质（克）"), protein);
+    layout->addRow(QStringLiteral("脂肪（克）"), fat);
+    layout->addRow(QStringLiteral("碳水化合物（克）"), carbohydrate);
     layout->addRow(kept);
     layout->addRow(message);
     layout->addRow(buttons);
@@ -236,6 +269,7 @@ struct Candidate {
     QString name;
     double kcalPer100g = 0;
     food_finder::FoodKeys keys;
+    std::optional<Macros> per100g;
 };
 
 // Every food that can go into a pot: the shipped ones with a weight, the own ones but this dish.
@@ -245,14 +279,16 @@ std::vector<Candidate> Candidates(Form_卡路里计算器& form, qint64 except) 
         const FoodRecord& food = form.Foods().Slot(i);
         const auto hot = NumberOf(food.FoodHot);
         const auto quantity = NumberOf(food.FoodQuantity);
+        const FoodNutrients* nutrients = form.NutrientsOf(food.FoodName);
         if (hot && quantity && *quantity > 0)
             candidates.push_back({food.FoodName, *hot * 100 / *quantity,
-                                  food_finder::FoodKeys(food.FoodName, food.FoodOtherName)});
+                                  food_finder::FoodKeys(food.FoodName, food.FoodOtherName),
+                                  nutrients ? std::optional(nutrients->per100g) : std::nullopt});
     }
     for (const OwnFood& own : form.Own())
         if (own.id != except)
-            candidates.push_back(
-                {own.name, double(own.kcalPer100g), food_finder::FoodKeys(own.name, own.alias)});
+            candidates.push_back({own.name, double(own.kcalPer100g),
+                                  food_finder::FoodKeys(own.name, own.alias), own.per100g});
     return candidates;
 }
 
@@ -298,9 +334,13 @@ void AskDish(Form_卡路里计算器& form, OwnFood dish) {
     auto* figures = new QLabel(&dialog);
     figures->setObjectName(QStringLiteral("Label_合计"));
     figures->setWordWrap(true);
+    auto* nutrients = new QLabel(&dialog);
+    nutrients->setObjectName(QStringLiteral("Label_营养素"));
+    nutrients->setWordWrap(true);
     QLabel* message = MessageLine(&dialog);
 
     auto candidates = std::make_shared<std::vector<Candidate>>();
+    auto hint = std::make_shared<FieldHint>(find);
     auto ingredients = std::make_shared<QList<Ingredient>>(dish.ingredients);
     bool refused = false;
     const auto compute = [=, &refused] {
@@ -317,6 +357,7 @@ void AskDish(Form_卡路里计算器& form, OwnFood dish) {
                                         FormatNumber(RoundHalfEven(IngredientKcal(ingredient)))});
         const DishFigures now = compute();
         figures->setText(ingredients->isEmpty() ? QString() : DishFiguresText(now));
+        nutrients->setText(DishMacrosText(now));
         message->clear();
     };
     const auto filter = [=, &form] {
@@ -325,15 +366,20 @@ void AskDish(Form_卡路里计算器& form, OwnFood dish) {
         found->clear();
         const PortionQuery query = ParsePortionQuery(find->text());
         const QString words = food_finder::Normalized(query.words);
-        if (words.isEmpty())
+        if (words.isEmpty()) {
+            hint->Show({});
             return;
+        }
         for (const Candidate& candidate : *candidates)
             if (candidate.keys.Matches(words) && found->count() < 50)
                 found->addItem(candidate.name);
         found->setCurrentRow(0);
+        hint->Show(found->count() ? QString() : NotFoundHint);
     };
     const auto addFound = [=] {
         const PortionQuery query = ParsePortionQuery(find->text());
+        if (!found->currentItem() && !food_finder::Normalized(query.words).isEmpty())
+            return; // the field says 没有找到
         if (!found->currentItem() || query.refused || query.count) {
             message->setText(GramsHint);
             return;
@@ -341,7 +387,8 @@ void AskDish(Form_卡路里计算器& form, OwnFood dish) {
         const QString chosen = found->currentItem()->text();
         for (const Candidate& candidate : *candidates)
             if (candidate.name == chosen) {
-                ingredients->append({chosen, candidate.kcalPer100g, query.grams.value_or(100)});
+                ingredients->append(
+                    {chosen, candidate.kcalPer100g, query.grams.value_or(100), candidate.per100g});
                 break;
             }
         find->clear();
@@ -411,6 +458,7 @@ void AskDish(Form_卡路里计算器& form, OwnFood dish) {
         dish.dish = true;
         dish.kcalPer100g = now.kcalPer100g;
         dish.servingGrams = now.servingGrams;
+        dish.per100g = now.per100g;
         dish.ingredients = *ingredients;
         bool ignored = false;
         dish.cookedGrams = OptionalNumber(cooked->text(), ignored);
@@ -433,6 +481,7 @@ void AskDish(Form_卡路里计算器& form, OwnFood dish) {
     layout->addRow(QStringLiteral("熟重（克）"), cooked);
     layout->addRow(QStringLiteral("份数"), servings);
     layout->addRow(figures);
+    layout->addRow(nutrients);
     layout->addRow(message);
     layout->addRow(buttons);
     dialog.exec();
@@ -604,10 +653,12 @@ void RefreshOwnFoods(Form_卡路里计算器& form) {
 ListedFood FoodOfRow(Form_卡路里计算器& form, int row) {
     if (row < Shipped) {
         const FoodRecord& food = form.Foods().Slot(row + FoodSlots::First);
-        return {food.FoodName, food.FoodHot, food.FoodQuantity, nullptr};
+        const FoodNutrients* nutrients = form.NutrientsOf(food.FoodName);
+        return {food.FoodName, food.FoodHot, food.FoodQuantity, nullptr,
+                nutrients ? std::optional(nutrients->per100g) : std::nullopt};
     }
     const OwnFood& own = form.Own().at(row - Shipped);
-    return {own.name, QString::number(own.kcalPer100g), QStringLiteral("100"), &own};
+    return {own.name, QString::number(own.kcalPer100g), QStringLiteral("100"), &own, own.per100g};
 }
 
 void FillOwnFoods(Form_卡路里计算器& form) {
@@ -615,7 +666,7 @@ void FillOwnFoods(Form_卡路里计算器& form) {
     QList<QTreeWidgetItem*> rows;
     rows.reserve(form.Own().size());
     for (const OwnFood& food : form.Own())
-        rows.append(OwnRow(food));
+        rows.append(OwnRow(form, food));
     form.ListView_食物列表()->addTopLevelItems(rows);
 }
 

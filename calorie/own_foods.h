@@ -21,6 +21,7 @@ struct ListedFood {
     QString hot;
     QString quantity;
     const OwnFood* own = nullptr;
+    std::optional<Macros> per100g; // the shipped table's figures, or the own food's
 };
 ListedFood FoodOfRow(Form_卡路里计算器& form, int row);
 

@@ -1222,9 +1222,13 @@ QLineEdit* FieldOf(QDialog& dialog, const char* name) {
     return dialog.findChild<QLineEdit*>(QString::fromUtf8(name));
 }
 
-// Fills the food dialog as a user types a label.
-std::function<void(QDialog&)> Label(QString name, QString amount, bool kj, QString serving) {
+// Fills the food dialog as a user types a label; nutrients: "protein fat carbohydrate".
+std::function<void(QDialog&)> Label(QString name, QString amount, bool kj, QString serving,
+                                    QString nutrients = {}) {
     return [=](QDialog& dialog) {
+        const QStringList typed = nutrients.split(u' ');
+        for (int i = 0; const char* field : {"Text_蛋白质", "Text_脂肪", "Text_碳水化合物"})
+            FieldOf(dialog, field)->setText(typed.value(i++));
         FieldOf(dialog, "Text_名称")->setText(name);
         FieldOf(dialog, "Text_能量")->setText(amount);
         dialog.findChild<QComboBox*>(QStringLiteral("Combo_单位"))->setCurrentIndex(kj ? 1 : 0);
@@ -1262,8 +1266,8 @@ DialogAnswer Run(const std::function<void()>& command, const std::function<void(
 } // namespace
 
 // Food 2 (116 kcal per 100 g) with the portions 碗 of 150 g and 小碗 of 100 g; biscuits from a
-// label of 500 kJ per serving of 25 g; a dish of 200 g of food 2 and 100 g of food 1 (52), 284
-// kcal cooked down to 200 g in four servings. Then typed into the list for 午餐.
+// label of 500 kJ per serving of 25 g with its nutrients; a dish of 200 g of food 2 and 100 g of
+// food 1 (52), 284 kcal cooked down to 200 g in four servings. Then typed into the list for 午餐.
 void TestCalorieWindow::ownFoodsAndPortions_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("node"); // empty: nothing added
@@ -1313,8 +1317,12 @@ void TestCalorieWindow::ownFoodsAndPortions() {
     const DialogAnswer taken = Run([&] { NewOwnFood(Window()); }, Label("食物1", "52", false, ""));
     QCOMPARE(taken.title, QStringLiteral("新建食物"));
     QCOMPARE(taken.message, QStringLiteral("已有名为“食物1”的食物，请换一个名称。"));
+    const DialogAnswer tooMuch =
+        Run([&] { NewOwnFood(Window()); }, Label("酸奶", "52", false, "", "60 30 20"));
+    QCOMPARE(tooMuch.message,
+             QStringLiteral("每100克的蛋白质、脂肪和碳水化合物加起来不能超过 100 克。"));
     QCOMPARE(list->topLevelItemCount(), 200);
-    Run([&] { NewOwnFood(Window()); }, Label("苏打饼干", "500", true, "25"));
+    Run([&] { NewOwnFood(Window()); }, Label("苏打饼干", "500", true, "25", "2.4 4.3 16.7"));
     list->setCurrentItem(list->topLevelItem(1));
     const DialogAnswer portions = Run(
         [&] { EditPortions(Window()); },
@@ -1327,11 +1335,15 @@ void TestCalorieWindow::ownFoodsAndPortions() {
         });
     QCOMPARE(portions.title, QStringLiteral("份量"));
     QString figures;
+    QString notFound;
     const DialogAnswer dish =
         Run([&] { NewDish(Window()); },
             [&](QDialog& dialog) {
                 FieldOf(dialog, "Text_名称")->setText(QStringLiteral("家常菜"));
                 QLineEdit* find = FieldOf(dialog, "Text_查找食材");
+                find->setText(QStringLiteral("meiyou"));
+                QTest::keyClick(find, Qt::Key_Return); // adds nothing
+                notFound = find->accessibleDescription();
                 for (const char* ingredient : {"shiwu2 200", "sw1"}) {
                     find->setText(QString::fromUtf8(ingredient));
                     QTest::keyClick(find, Qt::Key_Return);
@@ -1347,10 +1359,12 @@ void TestCalorieWindow::ownFoodsAndPortions() {
     const QTreeWidgetItem* biscuits = list->topLevelItem(200);
     QCOMPARE(biscuits->text(0), QStringLiteral("苏打饼干"));
     QCOMPARE(biscuits->text(3), QStringLiteral("100 克"));
-    QCOMPARE(biscuits->data(0, Qt::AccessibleDescriptionRole).toString(),
-             QStringLiteral("自建食物"));
+    QCOMPARE(notFound, NotFoundHint);
+    QCOMPARE(
+        biscuits->data(0, Qt::AccessibleDescriptionRole).toString(),
+        QStringLiteral("自建食物；蛋白质 9.6 克，脂肪 17.2 克，碳水化合物 66.8 克（每100克）"));
     QCOMPARE(list->topLevelItem(201)->data(0, Qt::AccessibleDescriptionRole).toString(),
-             QStringLiteral("自制菜肴"));
+             QStringLiteral("自制菜肴；蛋白质 —，脂肪 —，碳水化合物 —"));
 
     SelectMeal(2);
     QVERIFY(ActivateWithListFocused(Window())); // back from the dialogs
@@ -1363,6 +1377,8 @@ void TestCalorieWindow::ownFoodsAndPortions() {
     if (node.isEmpty())
         return;
     QCOMPARE(lunch->child(0)->text(0), node);
+    QCOMPARE(Window().Day().Foods(2).constFirst().per100g,
+             node.contains("苏打饼干") ? std::optional(Macros{9.6, 17.2, 66.8}) : std::nullopt);
     if (reweighed.isEmpty())
         return;
     tree->setFocus();

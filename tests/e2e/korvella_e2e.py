@@ -503,11 +503,12 @@ def type_checked(s, field, text):
 
 
 def ownfoods(s):
-    """From the food list's menu by keys: a yoghurt made from a label in 千焦 per serving, found
-    by its initials and added; a dish of pork belly and the butter it is cooked in made, and one
-    serving added; a portion 一碗 given to 米饭 and two bowls added by name; the yoghurt edited
-    while the day keeps its figure; the diary turned on and the program killed and started
-    again: the day, the own foods and the portion are all there."""
+    """From the food list's menu by keys: a yoghurt made from a label in 千焦 per serving, with
+    its protein, fat and carbohydrate, found by its initials and added; a dish of pork belly and
+    the butter it is cooked in made, and one serving added; a portion 一碗 given to 米饭 and two
+    bowls added by name; the yoghurt edited while the day keeps its figure; the diary turned on
+    and the program killed and started again: the day, the own foods and the portion are all
+    there."""
     window, meals, foods = calorie_list(s, "title", "午餐")
 
     def dialog_named(title, text, field="名称"):  # the dialog opens with its name field focused
@@ -518,7 +519,7 @@ def ownfoods(s):
         return dialog
 
     s.key("ctrl+n")
-    dialog_named("新建食物", "蓝莓酸奶")
+    dialog = dialog_named("新建食物", "蓝莓酸奶")
     s.key("Tab", "Tab")
     s.type("500")
     s.key("Tab", "Down", "Tab", "Down", "Tab")  # 千焦, 每份
@@ -526,10 +527,17 @@ def ownfoods(s):
     # 500 kJ is 119.5 kcal; in 125 g, 95.6 per 100 g
     wait_equal("kept energy", lambda: label_starting(s.window("新建食物"), "保存为"),
                "保存为每100克 96 大卡")
+    for field, grams in (("蛋白质（克）", "3.9"), ("脂肪（克）", "3.4"),
+                         ("碳水化合物（克）", "15.5")):
+        s.key("Tab")
+        type_checked(s, s.find(dialog, name=field), grams)
     s.key("Return")
     s.wait_gone("新建食物")
+    own = s.find(foods, name="蓝莓酸奶")
+    expect("description of 蓝莓酸奶", driver._guarded(lambda: own.description, ""),
+           "自建食物；蛋白质 3.1 克，脂肪 2.7 克，碳水化合物 12.4 克（每100克）")  # of 125 g
     # Without a window manager the focus comes back by hand; the new food is in view.
-    s.press(s.find(foods, name="蓝莓酸奶"))
+    s.press(own)
     wait_focused(foods)
     s.type("lmsn")
     wait_equal("foods found by lmsn", lambda: column(foods), ["蓝莓酸奶"])
