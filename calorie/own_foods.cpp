@@ -312,7 +312,7 @@ void AskDish(Form_卡路里计算器& form, OwnFood dish) {
     name->setMaxLength(60);
     name->setText(dish.name);
     QLineEdit* find = Field(&dialog, "Text_查找食材", QStringLiteral("查找食材"));
-    find->setPlaceholderText(QStringLiteral("名称或拼音，加克数后回车：huashengyou 10"));
+    find->setPlaceholderText(QStringLiteral("名称或拼音，加克数后回车：wuhuarou 500"));
     auto* found = new QListWidget(&dialog);
     found->setObjectName(QStringLiteral("List_候选食材"));
     found->setAccessibleName(QStringLiteral("候选食材"));
