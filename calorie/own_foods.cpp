@@ -175,7 +175,6 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
     }
     auto* kept = new QLabel(&dialog);
     kept->setObjectName(QStringLiteral("Label_每100克"));
-    kept->setWordWrap(true);
     QLabel* message = MessageLine(&dialog);
     const auto label = [=] {
         return LabelEnergy{amount->text(),
@@ -194,8 +193,8 @@ void AskOwnFood(Form_卡路里计算器& form, OwnFood food) {
                            : QStringLiteral("保存为每100克 — 大卡");
         const bool typed =
             !(protein->text() + fat->text() + carbohydrate->text()).trimmed().isEmpty();
-        if (typed)
-            text += u'，' +
+        if (typed) // a line of its own: a wrapped label would not make the dialog taller
+            text += u'\n' +
                     MacrosText(energy.refusal.isEmpty() ? macros(energy).per100g : std::nullopt);
         kept->setText(text);
         message->clear();
