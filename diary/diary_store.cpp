@@ -36,6 +36,13 @@ const QString BusyOption = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ReadWai
 constexpr int SqlitePerm = 3, SqliteBusy = 5, SqliteLocked = 6, SqliteReadOnly = 8, SqliteFull = 13,
               SqliteCantOpen = 14;
 
+// The three nutrient columns a table gains, checked together on the last.
+QStringList NutrientColumns(const QString& table) {
+    const QString add = "ALTER TABLE " + table + " ADD COLUMN ";
+    return {add + "protein REAL", add + "fat REAL",
+            add + "carbohydrate REAL CHECK(" + NutrientRule() + ")"};
+}
+
 // Steps[v] brings a diary of version v to v + 1; a new diary runs them all. A new table checks
 // its rows; the tables made before the checks are checked on reading.
 const std::array<QStringList, DiarySchemaVersion> Steps{{
@@ -76,23 +83,9 @@ const std::array<QStringList, DiarySchemaVersion> Steps{{
         "ALTER TABLE saved_meal_foods ADD COLUMN portion_count REAL",
     },
     // A food's nutrients per 100 g, kept with it; the rows from before have none.
-    {
-        "ALTER TABLE entries ADD COLUMN protein REAL",
-        "ALTER TABLE entries ADD COLUMN fat REAL",
-        "ALTER TABLE entries ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
-        "ALTER TABLE saved_meal_foods ADD COLUMN protein REAL",
-        "ALTER TABLE saved_meal_foods ADD COLUMN fat REAL",
-        "ALTER TABLE saved_meal_foods ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
-    },
+    NutrientColumns("entries") + NutrientColumns("saved_meal_foods"),
     // The same for an own food, typed with its label, and for a dish's ingredient as it went in.
-    {
-        "ALTER TABLE own_foods ADD COLUMN protein REAL",
-        "ALTER TABLE own_foods ADD COLUMN fat REAL",
-        "ALTER TABLE own_foods ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
-        "ALTER TABLE dish_ingredients ADD COLUMN protein REAL",
-        "ALTER TABLE dish_ingredients ADD COLUMN fat REAL",
-        "ALTER TABLE dish_ingredients ADD COLUMN carbohydrate REAL CHECK(" + NutrientRule() + ")",
-    },
+    NutrientColumns("own_foods") + NutrientColumns("dish_ingredients"),
 }};
 
 // The tables a diary of that version has.
