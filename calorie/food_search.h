@@ -64,6 +64,7 @@ class FoodSearch final : public QObject {
     void Filter();
     void ShowHint(const QString& hint);
     QList<QStringList> SearchQueries() const;
+    void SetRowHidden(int row, bool hidden);
     QTreeWidgetItem* ShowMatching(const QStringList& queries);
 
     QTreeWidget* m_list;
