@@ -257,11 +257,8 @@ void FoodSearch::CloseField() {
     m_hint.Show({});
     m_portion = {};
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = m_list->topLevelItem(row);
-        if (m_hidden[size_t(row)] && m_shownWithoutSearch[size_t(row)]) {
-            item->setHidden(false);
-            m_hidden[size_t(row)] = false;
-        }
+        if (m_hidden[size_t(row)] && m_shownWithoutSearch[size_t(row)])
+            SetRowHidden(row, false);
     }
     QTreeWidgetItem* current = m_list->currentItem();
     if (!current || !current->isSelected())
@@ -272,23 +269,28 @@ void FoodSearch::CloseField() {
     }
 }
 
+// Through the view by row: an item's own setHidden looks its row up again each time, which cost
+// more than the hiding itself when a keystroke hides thousands of own foods.
+void FoodSearch::SetRowHidden(int row, bool hidden) {
+    m_list->setRowHidden(row, QModelIndex(), hidden);
+    m_hidden[size_t(row)] = hidden;
+}
+
 // Shows the rows that one of queries finds and returns the first of them.
 QTreeWidgetItem* FoodSearch::ShowMatching(const QStringList& queries) {
-    QTreeWidgetItem* first = nullptr;
-    for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = m_list->topLevelItem(row);
+    int first = -1;
+    const int rows = m_list->topLevelItemCount();
+    for (int row = 0; row < rows; ++row) {
         const food_finder::FoodKeys& keys = m_keys[size_t(row)];
         const bool shown = m_shownWithoutSearch[size_t(row)] &&
                            std::any_of(queries.begin(), queries.end(),
                                        [&](const QString& q) { return keys.Matches(q); });
-        if (m_hidden[size_t(row)] == shown) {
-            item->setHidden(!shown);
-            m_hidden[size_t(row)] = !shown;
-        }
-        if (shown && !first)
-            first = item;
+        if (m_hidden[size_t(row)] == shown)
+            SetRowHidden(row, !shown);
+        if (shown && first < 0)
+            first = row;
     }
-    return first;
+    return first < 0 ? nullptr : m_list->topLevelItem(first);
 }
 
 void FoodSearch::Filter() {

@@ -63,6 +63,7 @@ class FoodSearch final : public QObject {
     void CloseField();
     void Filter();
     QList<QStringList> SearchQueries() const;
+    void SetRowHidden(int row, bool hidden);
     QTreeWidgetItem* ShowMatching(const QStringList& queries);
 
     QTreeWidget* m_list;

@@ -174,19 +174,18 @@ FoodKeys::FoodKeys(const QString& name, const QString& alias) {
 void FoodKeys::Add(const QString& text) {
     if (text.isEmpty())
         return;
-    m_keys.append(Normalized(text));
+    QStringList keys{Normalized(text)};
     std::vector<Syllable> syllables = Syllables(text);
-    AddReading(syllables, m_keys);
+    AddReading(syllables, keys);
     if (Correct(text.toUcs4(), syllables, SecondReadings))
-        AddReading(syllables, m_keys);
+        AddReading(syllables, keys);
+    for (const QString& key : keys)
+        m_keys += key + u'\n';
 }
 
+// Normalized() takes every blank out, so a query never reaches from one key into the next.
 bool FoodKeys::Matches(const QString& query) const {
-    for (const QString& key : m_keys) {
-        if (key.contains(query))
-            return true;
-    }
-    return false;
+    return !m_keys.isEmpty() && m_keys.contains(query);
 }
 
 } // namespace food_finder

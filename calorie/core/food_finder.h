@@ -30,7 +30,9 @@ class FoodKeys {
   private:
     void Add(const QString& text);
 
-    QStringList m_keys;
+    // The keys one after another, each ended by a line break, which no query holds: a search of
+    // thousands of foods then looks through one string per food, not through a list of them.
+    QString m_keys;
 };
 
 } // namespace food_finder

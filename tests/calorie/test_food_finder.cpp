@@ -332,6 +332,8 @@ void TestFoodFinder::finds_data() {
                                    << "金枪鱼";
     QTest::newRow("full-width letters") << "ＨＡＩＳＨＥＮ"
                                         << "海参";
+    QTest::newRow("from one key into the next") << "fq西红"
+                                                << "";
     QTest::newRow("punctuation") << "，。!%"
                                  << "";
     QTest::newRow("emoji") << "🍅"
