@@ -323,17 +323,13 @@ void FoodSearch::Filter() {
 // an engine puts between syllables. An engine that shows its conversion instead of the letters
 // typed is read back: the pre-edit's reading stands for them, in full (绿豆 for lvdou) or, when
 // that finds nothing, by initials (巡回赛 for xhs). Each tier is tried when those before it find
-// nothing. A weight at the end of the text takes no part in finding.
+// nothing; the last is what was typed before a pre-edit at the end, which may be a portion being
+// composed after its food ("米饭 2", then "wan"). A weight at the end of the text takes no part
+// in finding.
 QList<QStringList> FoodSearch::SearchQueries() const {
     const QString& preedit = m_inputMethod->Preedit();
     const QString text = preedit.isEmpty() ? m_portion.words : m_field->text();
     const int cursor = m_field->cursorPosition();
-    // A portion's name composed after its count ("米饭 2", then "wan"): the food stays found.
-    if (!preedit.isEmpty() && cursor == text.size()) {
-        const auto counted = 方法_卡路里计算器::ParsePortionQuery(text + u'份');
-        if (counted.count && !counted.words.isEmpty())
-            return {{food_finder::Normalized(counted.words)}};
-    }
     const QString before = food_finder::Normalized(text.left(cursor));
     const QString after = food_finder::Normalized(text.mid(cursor));
     QString full;
@@ -342,9 +338,16 @@ QList<QStringList> FoodSearch::SearchQueries() const {
         full += syllable;
         initials += syllable.front();
     }
-    if (std::none_of(preedit.begin(), preedit.end(),
-                     [](QChar c) { return c.script() == QChar::Script_Han; }))
-        return {{before + full + after}};
-    return {{before + food_finder::Normalized(preedit) + after, before + full + after},
-            {before + initials + after}};
+    QList<QStringList> tiers{{before + full + after}};
+    if (std::any_of(preedit.begin(), preedit.end(),
+                    [](QChar c) { return c.script() == QChar::Script_Han; }))
+        tiers = {{before + food_finder::Normalized(preedit) + after, before + full + after},
+                 {before + initials + after}};
+    if (!preedit.isEmpty() && cursor == text.size()) {
+        const QString typed =
+            food_finder::Normalized(方法_卡路里计算器::ParsePortionQuery(text).words);
+        if (!typed.isEmpty())
+            tiers.append({typed});
+    }
+    return tiers;
 }

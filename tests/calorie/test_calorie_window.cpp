@@ -486,6 +486,8 @@ void TestCalorieWindow::findAsYouType_data() {
     // Committed before the bar, composed after it.
     QTest::newRow("a portion composed after its count") << "preedit"
                                                         << "金枪鱼 2|wan" << QStringList{"金枪鱼"};
+    QTest::newRow("a count and portion composed") << "preedit"
+                                                  << "金枪鱼 |liangwan" << QStringList{"金枪鱼"};
     QTest::newRow("Ctrl+F") << "find"
                             << "geli" << QStringList{"蛤蜊"};
     QTest::newRow("nothing") << "keys"
