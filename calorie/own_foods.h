@@ -1,7 +1,8 @@
 #pragma once
 // The user's own foods, dishes and portions in the calorie window: their rows after the shipped
-// foods, the food list's commands and their dialogs. Every change is kept by the window's shelf
-// first; only then does the list show it. Entries already placed are snapshots and never change.
+// foods and the food list's commands (their dialogs are in own_food_dialogs.h). Every change is
+// kept by the window's shelf first; only then does the list show it. Entries already placed are
+// snapshots and never change.
 
 #include "calorie/core/named_portion.h"
 #include "calorie/core/own_food.h"
@@ -34,6 +35,12 @@ std::unique_ptr<OwnFoodShelf> DiaryShelf(Form_卡路里计算器& form);
 void FillOwnFoods(Form_卡路里计算器& form);
 // Reads the own foods again when another program has changed them.
 void RefreshOwnFoods(Form_卡路里计算器& form);
+
+// Whether a shipped food or another own food than except has the name, as it is kept.
+bool NameTaken(Form_卡路里计算器& form, const QString& name, qint64 except);
+// Keeps food (an id is given to a new one) and only then shows it in its row of the list;
+// otherwise problem says why.
+bool KeepAndShow(Form_卡路里计算器& form, OwnFood& food, QString& problem);
 
 // count of the food's portion name in grams, or why not (the portions it has, a refused weight).
 std::variant<double, QString> PortionGrams(Form_卡路里计算器& form, const QString& food,
