@@ -9,6 +9,7 @@
 #include "calorie/own_foods.h"
 #include "calorie/plan_out.h"
 #include "diary/diary_store.h"
+#include "frame/appearance.h"
 #include "frame/core/numbers.h"
 #include "frame/message.h"
 #include "frame/rich_text_box.h"
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStaticText>
 #include <QStyledItemDelegate>
@@ -380,6 +382,7 @@ void Form_卡路里计算器::CreateFoodList() {
                    QStringLiteral("双击列表添加"), QStringLiteral("食物列表"));
     m_foods->setRootIsDecorated(false);
     m_foods->setUniformRowHeights(true);
+    PaintInBands(m_foods->verticalScrollBar());
     m_foods->setAllColumnsShowFocus(true);
     m_foods->setItemDelegate(new PlainCells(m_foods));
     m_foods->setHeaderLabels({QStringLiteral("食物名称"), QStringLiteral("食物别名"),

@@ -1,12 +1,58 @@
 #include "frame/appearance.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStyleOptionComplex>
 #include <QSvgRenderer>
 #include <cmath>
+
+namespace {
+
+class BandedStyle final : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        if (control != CC_ScrollBar || painter->transform().type() > QTransform::TxTranslate) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        // Each band whole, in an image of its own: a style may set its own clip while it paints.
+        const qreal ratio = painter->device()->devicePixelRatioF();
+        const QRect bar = option->rect;
+        // Bands that end on whole device pixels, or the bar in one piece.
+        int lines = int(MostLinesOnOneThread / ratio);
+        while (lines > 0 && std::abs(lines * ratio - std::round(lines * ratio)) > 1e-6)
+            --lines;
+        if (lines == 0) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        QImage band(QSize(bar.width(), lines) * ratio, QImage::Format_ARGB32_Premultiplied);
+        band.setDevicePixelRatio(ratio);
+        for (int top = bar.top(); top <= bar.bottom(); top += lines) {
+            band.fill(Qt::transparent);
+            QPainter inBand(&band);
+            inBand.translate(-bar.left(), -top);
+            QProxyStyle::drawComplexControl(control, option, &inBand, widget);
+            inBand.end();
+            painter->drawImage(QPoint(bar.left(), top), band);
+        }
+    }
+
+  private:
+    // The engine keeps a fill of fewer than 96 lines on the painting thread.
+    static constexpr int MostLinesOnOneThread = 64;
+};
+
+} // namespace
 
 QPixmap Picture(const QString& name, QSize size) {
     const qreal ratio = std::ceil(qApp->devicePixelRatio());
@@ -85,4 +131,14 @@ QFont ResultFont() {
                       QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("monospace")});
     font.setPointSizeF(9);
     return font;
+}
+
+void PaintInBands(QScrollBar* bar) {
+    // A style of the application's kind, not the application's own object: a proxy owns its base.
+    const QString kind = QApplication::style()->name();
+    if (kind.isEmpty())
+        return;
+    auto* style = new BandedStyle(kind);
+    style->setParent(bar);
+    bar->setStyle(style);
 }
