@@ -22,10 +22,6 @@ std::optional<Macros> MacrosAt(const QSqlQuery& query, int first) {
     return IsSoundPer100g(macros) ? std::optional(macros) : std::nullopt;
 }
 
-QVariant Part(const std::optional<Macros>& macros, double Macros::*part) {
-    return macros ? QVariant((*macros).*part) : QVariant();
-}
-
 bool IsSoundFood(const OwnFood& food) {
     return !food.name.trimmed().isEmpty() && food.name.size() <= 2 * LongestFoodName &&
            food.kcalPer100g >= 1 && food.kcalPer100g <= MostKcalPer100g;
@@ -118,8 +114,7 @@ bool DiaryOwnFoods::Keep(OwnFood& food) {
         query.addBindValue(Bound(food.servingGrams));
         query.addBindValue(Bound(food.cookedGrams));
         query.addBindValue(food.servings ? QVariant(*food.servings) : QVariant());
-        for (double Macros::*part : {&Macros::protein, &Macros::fat, &Macros::carbohydrate})
-            query.addBindValue(Part(food.per100g, part));
+        BindMacros(query, food.per100g);
         if (id)
             query.addBindValue(id);
         if (!Room::Run(m_store, query))
@@ -141,8 +136,7 @@ bool DiaryOwnFoods::Keep(OwnFood& food) {
             query.addBindValue(ingredient.name);
             query.addBindValue(ingredient.kcalPer100g);
             query.addBindValue(ingredient.grams);
-            for (double Macros::*part : {&Macros::protein, &Macros::fat, &Macros::carbohydrate})
-                query.addBindValue(Part(ingredient.per100g, part));
+            BindMacros(query, ingredient.per100g);
             if (!Room::Run(m_store, query))
                 return false;
         }

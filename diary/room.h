@@ -63,6 +63,8 @@ inline const QString FoodValues = QStringLiteral("?, ?, ?, ?, ?, ?, ?, ?, ?, ?")
 // IsSoundEntry, no nutrients when they do. BindFood binds FoodColumns.
 std::optional<FoodEntry> FoodAt(const QSqlQuery& query, int first);
 void BindFood(QSqlQuery& query, const FoodEntry& food);
+// Protein, fat and carbohydrate per 100 g, or three nulls.
+void BindMacros(QSqlQuery& query, const std::optional<Macros>& per100g);
 
 bool IsSoundWeighing(const 方法_体重记录::Weighing& weighing, QDate today);
 // The goal as the settings table keeps it, as text; nothing when it is not a sound weight.

@@ -102,10 +102,12 @@ void BindFood(QSqlQuery& query, const FoodEntry& food) {
     query.addBindValue(food.kcal);
     query.addBindValue(food.portion.isEmpty() ? QVariant() : QVariant(food.portion));
     query.addBindValue(food.portion.isEmpty() ? QVariant() : QVariant(food.portionCount));
-    const auto& macros = food.per100g;
-    query.addBindValue(macros ? QVariant(macros->protein) : QVariant());
-    query.addBindValue(macros ? QVariant(macros->fat) : QVariant());
-    query.addBindValue(macros ? QVariant(macros->carbohydrate) : QVariant());
+    BindMacros(query, food.per100g);
+}
+
+void BindMacros(QSqlQuery& query, const std::optional<Macros>& per100g) {
+    for (double Macros::*part : {&Macros::protein, &Macros::fat, &Macros::carbohydrate})
+        query.addBindValue(per100g ? QVariant((*per100g).*part) : QVariant());
 }
 
 bool IsSoundWeighing(const 方法_体重记录::Weighing& weighing, QDate today) {
